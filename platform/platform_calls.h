@@ -1,0 +1,20 @@
+// The table through which the platform stand-ins reach the C library. Tests replace an entry to
+// inject a fault (a refused allocation, later a short read or a full disk) and restore the
+// defaults with PlatformCallsReset. Nothing outside platform/ calls these directly except the
+// library's own heap layer, which must fail the same way.
+#pragma once
+
+#include <cstddef>
+
+struct PlatformCalls {
+  void* (*Malloc)(size_t bytes);                // malloc
+  void* (*Calloc)(size_t count, size_t bytes);  // calloc
+  void* (*Realloc)(void* block, size_t bytes);  // realloc
+  void (*Free)(void* block);                    // free
+};
+
+// The live table; its entries are never null.
+extern PlatformCalls g_platformCalls;
+
+// Restores every entry to the C library's own function.
+void PlatformCallsReset();

@@ -1,0 +1,27 @@
+# Sourced by the project's commands: installs the Debian packages the build needs, when missing.
+tansel_install_deps() {
+  local wanted=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
+    libbenchmark-dev libicu-dev icu-devtools nlohmann-json3-dev)
+  local missing=()
+  local pkg
+  for pkg in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing Debian packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# tansel_build DIR [cmake options...]: configures and builds into DIR.
+tansel_build() {
+  local dir=$1
+  shift
+  cmake -S "$TANSEL_ROOT" -B "$dir" -G Ninja "$@" >/dev/null && cmake --build "$dir" -j"$(nproc)"
+}
