@@ -1,0 +1,3 @@
+#include "bridge/host_errno.h"
+
+int32_t HostErrno = 0;
