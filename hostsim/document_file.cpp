@@ -1,0 +1,227 @@
+// Reading and checking the simulator's JSON document files.
+#include "hostsim/document_file.h"
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+namespace {
+
+using nlohmann::json;
+
+constexpr int32_t kPropDocumentSearch = 110;
+constexpr int32_t kPropFirstMarker = 116;
+constexpr uint32_t kFirstAutoMarkerId = 1001;
+
+// Collects the first problem found, with the JSON path where it lies.
+struct Checker {
+  std::string source;
+  std::string error;
+
+  bool Fail(const std::string& where, const std::string& what) {
+    if (error.empty()) error = source + ": " + where + ": " + what;
+    return false;
+  }
+
+  bool PropertyNumber(const std::string& where, const std::string& key, int32_t& number) {
+    char* end = nullptr;
+    long value = std::strtol(key.c_str(), &end, 10);
+    if (key.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
+      return Fail(where, "property key \"" + key + "\" is not a property number");
+    }
+    number = static_cast<int32_t>(value);
+    return true;
+  }
+
+  bool Id(const std::string& where, const json& value, uint32_t& id) {
+    if (!value.is_number_integer() || value.get<int64_t>() < 0 ||
+        value.get<int64_t>() > UINT32_MAX) {
+      return Fail(where, "must be an object id (a whole number from 0 to 4294967295)");
+    }
+    id = value.get<uint32_t>();
+    return true;
+  }
+
+  bool OptionalText(const std::string& where, const json& value, std::optional<std::string>& text) {
+    if (value.is_null()) {
+      text.reset();
+      return true;
+    }
+    if (!value.is_string()) return Fail(where, "must be a string or null");
+    text = value.get<std::string>();
+    return true;
+  }
+
+  bool Properties(const std::string& where, const json& doc, SimDocument& out) {
+    if (doc.contains("ints")) {
+      if (!doc["ints"].is_object()) return Fail(where + ".ints", "must be an object");
+      for (auto& [key, value] : doc["ints"].items()) {
+        int32_t number;
+        if (!PropertyNumber(where + ".ints", key, number)) return false;
+        if (!value.is_number_integer() || value.get<int64_t>() < INT32_MIN ||
+            value.get<int64_t>() > INT32_MAX) {
+          return Fail(where + ".ints." + key, "must be a 32-bit whole number");
+        }
+        out.ints[number] = value.get<int32_t>();
+      }
+    }
+    if (doc.contains("ids")) {
+      if (!doc["ids"].is_object()) return Fail(where + ".ids", "must be an object");
+      for (auto& [key, value] : doc["ids"].items()) {
+        int32_t number;
+        uint32_t id;
+        if (!PropertyNumber(where + ".ids", key, number)) return false;
+        if (!Id(where + ".ids." + key, value, id)) return false;
+        out.ids[number] = id;
+      }
+    }
+    if (doc.contains("strings")) {
+      if (!doc["strings"].is_object()) return Fail(where + ".strings", "must be an object");
+      for (auto& [key, value] : doc["strings"].items()) {
+        int32_t number;
+        if (!PropertyNumber(where + ".strings", key, number)) return false;
+        if (!OptionalText(where + ".strings." + key, value, out.strings[number])) return false;
+      }
+    }
+    return true;
+  }
+
+  bool Markers(const std::string& where, const json& doc, SimDocument& out,
+               std::set<uint32_t>& usedIds, uint32_t& nextAutoId) {
+    if (!doc.contains("markers")) return true;
+    const json& list = doc["markers"];
+    if (!list.is_array()) return Fail(where + ".markers", "must be an array");
+    std::vector<bool> explicitNext;
+    for (size_t i = 0; i < list.size(); ++i) {
+      const std::string at = where + ".markers[" + std::to_string(i) + "]";
+      const json& m = list[i];
+      if (!m.is_object()) return Fail(at, "must be an object");
+      SimMarker marker;
+      if (m.contains("id")) {
+        if (!Id(at + ".id", m["id"], marker.id)) return false;
+        if (marker.id == 0) return Fail(at + ".id", "0 is not an object id");
+      } else {
+        while (usedIds.count(nextAutoId) != 0) ++nextAutoId;
+        marker.id = nextAutoId++;
+      }
+      if (!usedIds.insert(marker.id).second) {
+        return Fail(at + ".id", "object id " + std::to_string(marker.id) + " is used twice");
+      }
+      if (m.contains("type") && !OptionalText(at + ".type", m["type"], marker.type)) return false;
+      if (m.contains("text") && !OptionalText(at + ".text", m["text"], marker.text)) return false;
+      explicitNext.push_back(m.contains("next"));
+      if (m.contains("next") && !Id(at + ".next", m["next"], marker.next)) return false;
+      out.markers.push_back(marker);
+    }
+    for (size_t i = 0; i < out.markers.size(); ++i) {
+      if (!explicitNext[i])
+        out.markers[i].next = i + 1 < out.markers.size() ? out.markers[i + 1].id : 0;
+    }
+    return true;
+  }
+
+  // Every link must name a marker of the document, and following them must end.
+  bool Chain(const std::string& where, SimDocument& doc) {
+    std::map<uint32_t, const SimMarker*> byId;
+    for (const SimMarker& m : doc.markers) byId[m.id] = &m;
+    for (const SimMarker& m : doc.markers) {
+      if (m.next != 0 && byId.count(m.next) == 0) {
+        return Fail(where, "marker " + std::to_string(m.id) + " links to " +
+                               std::to_string(m.next) + ", which is not a marker of this document");
+      }
+    }
+    uint32_t first = doc.ids.count(kPropFirstMarker) != 0 ? doc.ids[kPropFirstMarker] : 0;
+    if (first != 0 && byId.count(first) == 0) {
+      return Fail(where,
+                  "first marker " + std::to_string(first) + " is not a marker of this document");
+    }
+    std::set<uint32_t> seen;
+    for (uint32_t id = first; id != 0; id = byId[id]->next) {
+      if (!seen.insert(id).second) {
+        return Fail(where, "the marker chain loops back to marker " + std::to_string(id));
+      }
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+bool ParseDocuments(const std::string& text, const std::string& source,
+                    std::vector<SimDocument>& documents, std::string& error) {
+  Checker check{source, {}};
+  json root;
+  try {
+    root = json::parse(text);
+  } catch (const json::parse_error& e) {
+    error = source + ": not valid JSON: " + e.what();
+    return false;
+  }
+  if (!root.is_object() || !root.contains("documents") || !root["documents"].is_array()) {
+    check.Fail("top level", "must be an object with a \"documents\" array");
+    error = check.error;
+    return false;
+  }
+  documents.clear();
+  std::set<uint32_t> usedIds;
+  uint32_t nextDocumentId = 1;
+  uint32_t nextMarkerId = kFirstAutoMarkerId;
+  const json& list = root["documents"];
+  bool ok = true;
+  for (size_t i = 0; ok && i < list.size(); ++i) {
+    const std::string at = "documents[" + std::to_string(i) + "]";
+    const json& d = list[i];
+    if (!d.is_object()) {
+      ok = check.Fail(at, "must be an object");
+      break;
+    }
+    SimDocument doc;
+    doc.name = "document " + std::to_string(i + 1);
+    if (d.contains("name")) {
+      if (!d["name"].is_string()) {
+        ok = check.Fail(at + ".name", "must be a string");
+        break;
+      }
+      doc.name = d["name"].get<std::string>();
+    }
+    if (d.contains("id")) {
+      ok = check.Id(at + ".id", d["id"], doc.id) &&
+           (doc.id != 0 || check.Fail(at + ".id", "0 is not an object id"));
+    } else {
+      while (usedIds.count(nextDocumentId) != 0) ++nextDocumentId;
+      doc.id = nextDocumentId++;
+    }
+    if (ok && !usedIds.insert(doc.id).second) {
+      ok = check.Fail(at + ".id", "object id " + std::to_string(doc.id) + " is used twice");
+    }
+    doc.ints[kPropDocumentSearch] = 1;
+    ok = ok && check.Properties(at, d, doc) && check.Markers(at, d, doc, usedIds, nextMarkerId);
+    if (ok && doc.ids.count(kPropFirstMarker) == 0) {
+      doc.ids[kPropFirstMarker] = doc.markers.empty() ? 0 : doc.markers.front().id;
+    }
+    ok = ok && check.Chain(at, doc);
+    if (ok) documents.push_back(std::move(doc));
+  }
+  if (!ok) {
+    error = check.error;
+    documents.clear();
+  }
+  return ok;
+}
+
+bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,
+                      std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = path + ": cannot be read (missing or not accessible)";
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) {
+    error = path + ": cannot be read";
+    return false;
+  }
+  return ParseDocuments(text.str(), path, documents, error);
+}
