@@ -7,10 +7,14 @@
 #include <cstddef>
 
 struct PlatformCalls {
-  void* (*Malloc)(size_t bytes);                // malloc
-  void* (*Calloc)(size_t count, size_t bytes);  // calloc
-  void* (*Realloc)(void* block, size_t bytes);  // realloc
-  void (*Free)(void* block);                    // free
+  void* (*Malloc)(size_t bytes);                            // malloc
+  void* (*Calloc)(size_t count, size_t bytes);              // calloc
+  void* (*Realloc)(void* block, size_t bytes);              // realloc
+  void (*Free)(void* block);                                // free
+  int (*Open)(const char* path, int flags, unsigned mode);  // open: a descriptor, or -1
+  long long (*ReadAt)(int fd, void* buffer, size_t bytes, long long offset);  // pread
+  int (*Close)(int fd);                                                       // close
+  long long (*ReadLink)(const char* path, char* buffer, size_t size);         // readlink
 };
 
 // The live table; its entries are never null.

@@ -1,0 +1,129 @@
+// Library loading and module handles over the dynamic linker.
+#include <dlfcn.h>
+#include <link.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform_calls.h"
+#include "platform/posix/loaded_module.h"
+#include "platform/win_module.h"
+
+namespace {
+
+const link_map* MainProgram() {
+  void* self = dlopen(nullptr, RTLD_LAZY);
+  if (self == nullptr) return nullptr;
+  link_map* map = nullptr;
+  if (dlinfo(self, RTLD_DI_LINKMAP, &map) != 0) map = nullptr;
+  dlclose(self);
+  return map;
+}
+
+// The dlopen handle of a loaded module: glibc hands out the link_map itself.
+void* DlHandle(const link_map* module) {
+  return const_cast<link_map*>(module);
+}
+
+// Takes one more reference on a loaded module; the main program has no name to open it by.
+bool AddReference(const link_map* module, int extraFlags) {
+  const char* name = module->l_name[0] != '\0' ? module->l_name : nullptr;
+  return dlopen(name, RTLD_LAZY | RTLD_NOLOAD | extraFlags) != nullptr;
+}
+
+}  // namespace
+
+const link_map* FindLoadedModule(HMODULE module) {
+  const link_map* main = MainProgram();
+  if (module == nullptr) return main;
+  for (const link_map* map = main; map != nullptr; map = map->l_next) {
+    if (map == module) return map;
+  }
+  return nullptr;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR path) {
+  if (path == nullptr || path[0] == '\0') return nullptr;
+  // Windows reports a module by its full path; the dynamic linker keeps the name it was given.
+  char full[PATH_MAX];
+  if (std::strchr(path, '/') != nullptr) {
+    if (realpath(path, full) == nullptr) return nullptr;
+    path = full;
+  }
+  void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) dlerror();  // clear the message: failure is reported by the null
+  return handle;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module) {
+  const link_map* map = module != nullptr ? FindLoadedModule(module) : nullptr;
+  return map != nullptr && dlclose(DlHandle(map)) == 0 ? TRUE : FALSE;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
+  const link_map* map = FindLoadedModule(module);
+  if (map == nullptr || IS_INTRESOURCE(name)) return nullptr;  // no ordinals here
+  void* symbol = dlsym(DlHandle(map), name);
+  if (symbol == nullptr) {
+    dlerror();
+    return nullptr;
+  }
+  // dlsym also searches the module's dependencies; Windows answers for the module alone.
+  Dl_info info;
+  link_map* owner = nullptr;
+  if (dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0 ||
+      owner != map) {
+    return nullptr;
+  }
+  return reinterpret_cast<FARPROC>(symbol);
+}
+
+BOOL WINAPI GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
+  if (module == nullptr) return FALSE;
+  *module = nullptr;
+  const int pin = (flags & GET_MODULE_HANDLE_EX_FLAG_PIN) != 0 ? RTLD_NODELETE : 0;
+  const bool counted = (flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT) == 0 || pin != 0;
+  const link_map* map = nullptr;
+  if ((flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) != 0) {
+    Dl_info info;
+    link_map* owner = nullptr;
+    if (dladdr1(name, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0) return FALSE;
+    map = owner;
+  } else if (name == nullptr) {
+    map = MainProgram();
+  } else {
+    void* handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD);
+    if (handle == nullptr) {
+      dlerror();
+      return FALSE;
+    }
+    map = FindLoadedModule(handle);
+    dlclose(handle);
+  }
+  if (map == nullptr || (counted && !AddReference(map, pin))) return FALSE;
+  *module = DlHandle(map);
+  return TRUE;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  if (buffer == nullptr || size == 0) return 0;
+  const link_map* map = FindLoadedModule(module);
+  if (map == nullptr) return 0;
+  char own[PATH_MAX];
+  const char* path = map->l_name;
+  if (path[0] == '\0') {  // the main program, which the dynamic linker does not name
+    const long long length = g_platformCalls.ReadLink("/proc/self/exe", own, sizeof own - 1);
+    if (length <= 0) return 0;
+    own[length] = '\0';
+    path = own;
+  }
+  const size_t length = std::strlen(path);
+  if (length >= size) {  // cut and terminated, as Windows does since Vista
+    std::memcpy(buffer, path, size - 1);
+    buffer[size - 1] = '\0';
+    return size;
+  }
+  std::memcpy(buffer, path, length + 1);
+  return static_cast<DWORD>(length);
+}
