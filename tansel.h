@@ -2,3 +2,6 @@
 #pragma once
 
 #include "strings/memory.h"
+#include "strings/byte_string.h"
+#include "strings/char_tables.h"
+#include "strings/str_array.h"

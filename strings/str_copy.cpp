@@ -1,0 +1,100 @@
+// Byte strings: allocation, length, copying and appending.
+#include <cstdio>
+#include <cstring>
+
+#include "strings/byte_string.h"
+#include "strings/byte_string_internal.h"
+#include "strings/memory.h"
+
+char* StrAlloc(int n) {
+  if (n < 0) return nullptr;
+  return static_cast<char*>(MemCalloc(static_cast<size_t>(n) + 1, 1, 0));
+}
+
+char* StrCopyNew(const char* s) {
+  if (s == nullptr) return nullptr;
+  size_t size = std::strlen(s) + 1;
+  char* copy = static_cast<char*>(MemCalloc(size, 1, 0));
+  if (copy != nullptr) std::memcpy(copy, s, size);
+  return copy;
+}
+
+int StrLength(const char* s) {
+  return s == nullptr ? 0 : static_cast<int>(std::strlen(s));
+}
+
+int StrLengthN(const char* s, int max) {
+  if (s == nullptr || max <= 0) return 0;
+  int n = 0;
+  while (n < max && s[n] != 0) ++n;
+  return n;
+}
+
+void StrCopy(char* dst, const char* src) {
+  if (dst == nullptr) return;
+  src = OrEmpty(src);
+  std::memmove(dst, src, std::strlen(src) + 1);
+}
+
+int StrCopyN(char* dst, const char* src, int size) {
+  if (dst == nullptr || size <= 0) return 0;
+  int n = StrLengthN(src, size - 1);
+  if (n > 0) std::memmove(dst, src, static_cast<size_t>(n));
+  dst[n] = 0;
+  return n;
+}
+
+void StrTruncate(char* s, int n) {
+  // Only inside the string: a zero written past its terminator may land outside the buffer.
+  if (s == nullptr || n < 0 || StrLengthN(s, n) < n) return;
+  s[n] = 0;
+}
+
+int StrAppend(char* dst, const char* src) {
+  if (dst == nullptr) return 0;
+  int length = StrLength(dst);
+  int extra = StrLength(src);
+  if (extra > 0) std::memmove(dst + length, src, static_cast<size_t>(extra) + 1);
+  return length + extra;
+}
+
+int StrAppendN(char* dst, const char* src, int size) {
+  if (dst == nullptr) return 0;
+  int length = StrLength(dst);
+  if (length >= size - 1) return length;  // full already, or a size of 0 or less
+  int extra = StrLengthN(src, size - 1 - length);
+  if (extra > 0) std::memmove(dst + length, src, static_cast<size_t>(extra));
+  dst[length + extra] = 0;
+  return length + extra;
+}
+
+int StrAppendLimited(char* dst, const char* src, int maxCopy, int size) {
+  if (dst == nullptr) return 0;
+  int length = StrLength(dst);
+  if (size <= 0) return length;  // no room to write even the terminator
+  if (length >= size - 1) {
+    dst[size - 1] = 0;
+    return size - 1;
+  }
+  int room = size - 1 - length;
+  int extra = StrLengthN(src, maxCopy < room ? maxCopy : room);
+  if (extra > 0) std::memmove(dst + length, src, static_cast<size_t>(extra));
+  dst[length + extra] = 0;
+  return length + extra;
+}
+
+int StrAppendChar(char* dst, int ch, int size) {
+  if (dst == nullptr) return 0;
+  int length = StrLength(dst);
+  if (length >= size - 1 || static_cast<char>(ch) == 0) return length;
+  dst[length] = static_cast<char>(ch);
+  dst[length + 1] = 0;
+  return length + 1;
+}
+
+int StrAppendInt(char* dst, int value, int size) {
+  char scratch[16];
+  // The library's formatted-output engine replaces snprintf here once it exists.
+  std::snprintf(scratch, sizeof scratch, "%d", value);
+  return StrAppendN(dst, scratch, size);
+}
