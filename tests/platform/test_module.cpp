@@ -1,0 +1,10 @@
+// A loadable module for the module tests; test_module.rc gives it resources, and the same source
+// built without them makes the bare module.
+#define TEST_MODULE_EXPORT __attribute__((visibility("default")))
+
+extern "C" {
+TEST_MODULE_EXPORT int TestModuleAnswer() {
+  return 42;
+}
+TEST_MODULE_EXPORT int TestModuleValue = 7;
+}
