@@ -11,3 +11,5 @@
 #include "props/typed_value.h"
 #include "props/property_value.h"
 #include "props/property_list.h"
+#include "platform/win_module.h"
+#include "platform/win_version.h"
