@@ -13,3 +13,6 @@
 #include "props/property_list.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
+#include "fixed/fixed.h"
+#include "encoding/dialog_encoding.h"
+#include "encoding/encoding_id.h"
