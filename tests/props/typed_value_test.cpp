@@ -364,8 +364,12 @@ TEST(TypedValueTest, CopyUnderEveryRefusalLeaksNothing) {
       copy = TypedValueCopy(&source);
       refused = refuse.refused();
     }
-    if (allowed == 0) EXPECT_EQ(copy.payload.values, nullptr);  // no record, nothing else
-    if (refused == 0) EXPECT_EQ(Describe(copy), Describe(source));
+    if (allowed == 0) {
+      EXPECT_EQ(copy.payload.values, nullptr);  // no record, nothing else
+    }
+    if (refused == 0) {
+      EXPECT_EQ(Describe(copy), Describe(source));
+    }
     TypedValueFree(&copy);  // whatever the copy got is released; the sanitizer reports the rest
     if (refused == 0) break;
   }
