@@ -3,7 +3,12 @@
 
 #include <cstdint>
 
+#include "platform/win_module.h"
 #include "props/property_ident.h"
 
 // Identifier of a host object (document, marker, ...); 0 means none.
 typedef uint32_t ObjectId;
+
+// The client's description for the host: a property value list keyed 2 to 11 with string values.
+struct PropertyValueList;
+typedef PropertyValueList ClientDescription;

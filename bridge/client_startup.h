@@ -1,0 +1,5 @@
+// The library's own start-up, run once the client is registered with the host.
+#pragma once
+
+// Prepares the utility library for the client: the dialog encoding and its tables, ICU's data.
+void ClientStartup();

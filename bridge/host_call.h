@@ -1,0 +1,121 @@
+// The shapes of a host call. Every wrapper forwards its arguments to one slot of one host
+// interface and turns the outcome into a return value plus HostErrno:
+//   - no interface: HostErrno = ErrHostCall (-1);
+//   - a failing HRESULT: ErrHostBusy (-88) for RPC_E_SERVERCALL_RETRYLATER, else ErrHostCall;
+//   - success with a nonzero error code from the host: that code.
+// A successful call never clears HostErrno. The error code is preset to -1, so a host that
+// answers S_OK without writing it reads as ErrHostCall.
+//
+// Each shape takes the interface method and the arguments before the out-parameters, so a wrapper
+// is one line: return HostValueCall<int32_t>(0, &HostApi::GetIntProp, document, object, ident);
+#pragma once
+
+#include <cstdint>
+
+#include "bridge/client_state.h"
+#include "bridge/host_errno.h"
+#include "bridge/host_memory.h"
+
+inline constexpr int32_t kHostCodePreset = -1;  // the error code until the host writes one
+
+// Writes HostErrno for a failing HRESULT; true when hr failed.
+bool HostCallFailed(HRESULT hr);
+// The interface Interface, or null after writing ErrHostCall to HostErrno.
+template <typename Interface>
+Interface* HostInterfaceOrFail() {
+  Interface* host = HostInterface<Interface>();
+  if (host == nullptr) HostErrno = ErrHostCall;
+  return host;
+}
+
+template <typename Interface, typename... Params>
+using HostMethod = HRESULT (STDMETHODCALLTYPE Interface::*)(Params...);
+
+// Status call: the host writes only an error code. Returns the code (0 = success); after a
+// failure, the code as the host left it (-1 untouched).
+template <typename Interface, typename... Params, typename... Args>
+int32_t HostStatusCall(HostMethod<Interface, Params...> method, Args... args) {
+  int32_t code = kHostCodePreset;
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return code;
+  if (HostCallFailed((host->*method)(args..., &code))) return code;
+  if (code != 0) HostErrno = code;
+  return code;
+}
+
+// Value call with error code: the host writes the code, then the value. neutral on any failure.
+template <typename Value, typename Interface, typename... Params, typename... Args>
+Value HostValueCall(Value neutral, HostMethod<Interface, Params...> method, Args... args) {
+  int32_t code = kHostCodePreset;
+  Value value = neutral;
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return neutral;
+  if (HostCallFailed((host->*method)(args..., &code, &value))) return neutral;
+  if (code != 0) {
+    HostErrno = code;
+    return neutral;
+  }
+  return value;
+}
+
+// Value call without error code: the host writes only the value. neutral on failure.
+template <typename Value, typename Interface, typename... Params, typename... Args>
+Value HostValueNoCodeCall(Value neutral, HostMethod<Interface, Params...> method, Args... args) {
+  Value value = neutral;
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return neutral;
+  if (HostCallFailed((host->*method)(args..., &value))) return neutral;
+  return value;
+}
+
+// Set call: the host writes only an error code, and nothing is returned.
+template <typename Interface, typename... Params, typename... Args>
+void HostSetCall(HostMethod<Interface, Params...> method, Args... args) {
+  HostStatusCall<Interface>(method, args...);
+}
+
+// Plain call: no out-parameter at all; only a failure is noted.
+template <typename Interface, typename... Params, typename... Args>
+void HostPlainCall(HostMethod<Interface, Params...> method, Args... args) {
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host != nullptr) HostCallFailed((host->*method)(args...));
+}
+
+// Call on an optional interface (HostModuleLink, HostAuxiliary): the HRESULT is ignored; a nonzero
+// code goes to HostErrno and is returned. A missing interface gives -1.
+template <typename Interface, typename... Params, typename... Args>
+int32_t HostOptionalCall(HostMethod<Interface, Params...> method, Args... args) {
+  int32_t code = kHostCodePreset;
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return code;
+  (host->*method)(args..., &code);
+  if (code != 0) HostErrno = code;
+  return code;
+}
+
+// Result call: like HostValueCall, for a value that lives in host memory. take(hostValue) makes
+// the client's copy and gives the host's memory back; the copy is made before the code is looked
+// at, and drop(copy) releases it when the code says the call failed.
+template <typename Value, typename Take, typename Drop, typename Interface, typename... Params,
+          typename... Args>
+Value HostResultCall(Value neutral, Take take, Drop drop, HostMethod<Interface, Params...> method,
+                     Args... args) {
+  int32_t code = kHostCodePreset;
+  Value hostValue = neutral;
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return neutral;
+  if (HostCallFailed((host->*method)(args..., &code, &hostValue))) return neutral;
+  Value copy = take(hostValue);
+  if (code != 0) {
+    HostErrno = code;
+    drop(copy);
+    return neutral;
+  }
+  return copy;
+}
+
+// String result: the client's copy (free it with the C heap), or null.
+template <typename Interface, typename... Params, typename... Args>
+char* HostStringCall(HostMethod<Interface, Params...> method, Args... args) {
+  return HostResultCall<char*>(nullptr, HostTakeString, HostClientFree, method, args...);
+}

@@ -1,0 +1,71 @@
+// Tracking the simulated host's task-memory blocks.
+#include "hostsim/task_blocks.h"
+
+#include <cstring>
+
+#include "platform/platform_calls.h"
+#include "platform/win_memory.h"
+
+namespace {
+
+SimTaskBlocks* g_tracker = nullptr;   // the innermost live tracker
+void (*g_heapFree)(void*) = nullptr;  // the Free that the outermost tracker replaced
+
+void WatchedFree(void* block) {
+  if (g_tracker != nullptr) g_tracker->NoteFree(block);
+  g_heapFree(block);
+}
+
+}  // namespace
+
+SimTaskBlocks::SimTaskBlocks() : previousFree_(g_platformCalls.Free), previousTracker_(g_tracker) {
+  if (g_tracker == nullptr) {
+    g_heapFree = g_platformCalls.Free;
+    g_platformCalls.Free = WatchedFree;
+  }
+  g_tracker = this;
+}
+
+SimTaskBlocks::~SimTaskBlocks() {
+  Reclaim();
+  g_tracker = previousTracker_;
+  if (g_tracker == nullptr) g_platformCalls.Free = previousFree_;
+}
+
+void* SimTaskBlocks::Alloc(size_t bytes) {
+  void* block = CoTaskMemAlloc(bytes);
+  if (block != nullptr) blocks_.push_back({block, false});
+  return block;
+}
+
+char* SimTaskBlocks::CopyString(const char* text) {
+  if (text == nullptr) return nullptr;
+  size_t bytes = std::strlen(text) + 1;
+  auto* copy = static_cast<char*>(Alloc(bytes));
+  if (copy != nullptr) std::memcpy(copy, text, bytes);
+  return copy;
+}
+
+size_t SimTaskBlocks::FreedByClient() const {
+  size_t freed = 0;
+  for (const Block& b : blocks_) freed += b.freed ? 1 : 0;
+  return freed;
+}
+
+void SimTaskBlocks::Reclaim() {
+  std::vector<Block> blocks;
+  blocks.swap(blocks_);  // forget them first: the frees below pass the hook too
+  for (const Block& b : blocks) {
+    if (!b.freed) CoTaskMemFree(b.address);
+  }
+}
+
+void SimTaskBlocks::NoteFree(void* block) {
+  // The newest record wins: an address may come back from the heap for a later block.
+  for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
+    if (it->address == block) {
+      if (!it->freed) it->freed = true;
+      return;
+    }
+  }
+}
