@@ -16,3 +16,4 @@
 #include "fixed/fixed.h"
 #include "encoding/dialog_encoding.h"
 #include "encoding/encoding_id.h"
+#include "encoding/icu_data.h"
