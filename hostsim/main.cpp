@@ -1,0 +1,195 @@
+// tansel-hostsim: plays the host for a plug-in. Loads the plug-in module, starts it as the host
+// does (F_ApiClientInit, then "Initialize"), sends notification 2 for every document of the
+// document files when the plug-in asked for it, prints every message box and console line, and
+// shuts the plug-in down, checking that it gave back every reference it took.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bridge/client_entry.h"
+#include "hostsim/document_file.h"
+#include "hostsim/host_object.h"
+#include "platform/win_exception.h"
+#include "platform/win_module.h"
+#include "platform/win_version.h"
+
+namespace {
+
+constexpr int32_t kStartupCode = 1;
+constexpr int32_t kNotifyDocument = 2;
+
+enum ExitCode { kOk = 0, kBadInput = 1, kPluginFailed = 2 };
+
+typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescription*);
+
+void Usage(FILE* out) {
+  std::fprintf(out,
+               "usage: tansel-hostsim [--plugin MODULE] DOCUMENTS.json...\n"
+               "Loads the plug-in MODULE (default: the Tansel plug-in of this build), starts it\n"
+               "as the host does and sends notification 2 for every document of the files.\n");
+}
+
+// The plug-in's name from its version resource, or an empty string.
+std::string ClientName(const std::string& path) {
+  DWORD unused = 0;
+  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
+  if (size == 0) return {};
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ClientName", &value, &length) ||
+      value == nullptr) {
+    return {};
+  }
+  return static_cast<const char*>(value);
+}
+
+// Runs one call into the plug-in the way a host does: a fatal error raised inside the plug-in
+// stops at this boundary and is reported.
+bool CallPlugin(const char* what, const std::function<void()>& call) {
+  try {
+    call();
+    return true;
+  } catch (const StructuredException& e) {
+    std::fprintf(stderr, "tansel-hostsim: the plug-in raised a fatal error (code %u) in %s\n",
+                 static_cast<unsigned>(e.code), what);
+    return false;
+  }
+}
+
+// Prints what the plug-in showed since the last call, from the given positions on.
+void PrintOutput(const SimHost& host, size_t& messages, size_t& console, const char* none) {
+  bool any = false;
+  for (; console < host.Console().size(); ++console, any = true) {
+    std::printf("  [console] %s\n", host.Console()[console].c_str());
+  }
+  for (; messages < host.Messages().size(); ++messages, any = true) {
+    const SimShownMessage& m = host.Messages()[messages];
+    std::printf("  [message box, type %d] %s\n", m.type, m.text ? m.text->c_str() : "(null text)");
+  }
+  if (!any && none != nullptr) std::printf("  %s\n", none);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string pluginPath = TANSEL_DEFAULT_PLUGIN;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      Usage(stdout);
+      return kOk;
+    }
+    if (arg == "--plugin") {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "tansel-hostsim: --plugin needs a module path\n");
+        return kBadInput;
+      }
+      pluginPath = argv[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::fprintf(stderr, "tansel-hostsim: unknown option %s\n", arg.c_str());
+      Usage(stderr);
+      return kBadInput;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.empty()) {
+    Usage(stderr);
+    return kBadInput;
+  }
+
+  std::vector<SimDocument> documents;
+  for (const std::string& file : files) {
+    std::vector<SimDocument> more;
+    std::string error;
+    if (!ReadDocumentFile(file, more, error)) {
+      std::fprintf(stderr, "tansel-hostsim: %s\n", error.c_str());
+      return kBadInput;
+    }
+    documents.insert(documents.end(), more.begin(), more.end());
+  }
+
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(pluginPath, ec)) {
+    std::fprintf(stderr, "tansel-hostsim: plug-in module %s: no such file\n", pluginPath.c_str());
+    return kBadInput;
+  }
+  HMODULE module = LoadLibraryA(pluginPath.c_str());
+  if (module == nullptr) {
+    std::fprintf(stderr,
+                 "tansel-hostsim: plug-in module %s cannot be loaded (not a loadable module)\n",
+                 pluginPath.c_str());
+    return kBadInput;
+  }
+  // void (*)() is the generic function type that converts to the entry's real one.
+  auto init = reinterpret_cast<ClientInitFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(module, "F_ApiClientInit")));
+  if (init == nullptr) {
+    std::fprintf(stderr, "tansel-hostsim: plug-in module %s has no F_ApiClientInit entry\n",
+                 pluginPath.c_str());
+    FreeLibrary(module);
+    return kBadInput;
+  }
+
+  int status = kOk;
+  {
+    SimHost host;
+    host.AddDocuments(documents);
+    std::string name = ClientName(pluginPath);
+    std::printf("Loaded %s (%s)\n", name.empty() ? "a plug-in" : ("\"" + name + "\"").c_str(),
+                pluginPath.c_str());
+
+    size_t messages = 0;
+    size_t console = 0;
+    int32_t result = -1;
+    if (!CallPlugin("F_ApiClientInit",
+                    [&] { result = init(module, host.Object(), nullptr, nullptr); })) {
+      status = kPluginFailed;
+    } else if (result != 0) {
+      std::fprintf(stderr,
+                   "tansel-hostsim: F_ApiClientInit answered %d: the plug-in did not start\n",
+                   result);
+      status = kPluginFailed;
+    } else {
+      bool alive = CallPlugin("Initialize", [&] { host.SendInitialize(kStartupCode); });
+      std::printf("Initialize(%d):", kStartupCode);
+      if (host.RequestedNotifications().empty()) std::printf(" no notification requested");
+      for (const SimRequestedNotification& n : host.RequestedNotifications()) {
+        std::printf(" notification %d %s;", n.notification, n.state != 0 ? "on" : "off");
+      }
+      std::printf("\n");
+      PrintOutput(host, messages, console, nullptr);
+      if (alive && host.NotificationState(kNotifyDocument) != 1) {
+        std::printf("Notification %d was not requested: no document is sent.\n", kNotifyDocument);
+      }
+      for (const SimDocument& doc : documents) {
+        if (!alive || host.NotificationState(kNotifyDocument) != 1) break;
+        std::printf("Notification %d for \"%s\" (document %u):\n", kNotifyDocument,
+                    doc.name.c_str(), doc.id);
+        alive = CallPlugin("Notify",
+                           [&] { host.SendNotify(kNotifyDocument, doc.id, doc.name.c_str(), 0); });
+        PrintOutput(host, messages, console, "(no message box)");
+      }
+      if (!alive) status = kPluginFailed;
+      CallPlugin("Quit", [&] { host.SendQuit(); });
+      CallPlugin("the sink's release", [&] { host.ReleaseSink(); });
+      PrintOutput(host, messages, console, nullptr);
+    }
+    int32_t kept = host.OutstandingTotal();
+    if (kept != 0) {
+      std::fprintf(stderr,
+                   "tansel-hostsim: the plug-in kept %d host reference(s) after shut-down\n", kept);
+      status = kPluginFailed;
+    } else if (status == kOk) {
+      std::printf("Shut down: the plug-in gave back every host reference.\n");
+    }
+  }
+  FreeLibrary(module);
+  return status;
+}
