@@ -19,9 +19,14 @@ tansel_install_deps() {
   apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# tansel_build DIR [cmake options...]: configures and builds into DIR.
+# tansel_build DIR [cmake options...] [--target NAME]: configures and builds into DIR.
 tansel_build() {
   local dir=$1
   shift
-  cmake -S "$TANSEL_ROOT" -B "$dir" -G Ninja "$@" >/dev/null && cmake --build "$dir" -j"$(nproc)"
+  local options=() target=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = --target ]; then target=(--target "$2"); shift 2; else options+=("$1"); shift; fi
+  done
+  cmake -S "$TANSEL_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null &&
+    cmake --build "$dir" -j"$(nproc)" "${target[@]}"
 }
