@@ -32,3 +32,14 @@ extern const uint16_t CharClassTable[256];
 extern const unsigned char HexDigitChars[256];
 // The value of a hexadecimal digit ('0'-'9', 'A'-'F', 'a'-'f'); 0 for every other byte.
 extern const unsigned char HexDigitValues[256];
+
+// Entry i is i.
+extern const unsigned char IdentityTable[256];
+// The one-byte mappings between HostRoman and code page 1252 ("ANSI"), 7-bit ASCII and ISO-8859-1;
+// 0x00 means the byte has no equivalent (0x00 itself maps to 0x00).
+extern const unsigned char RomanToAnsiTable[256];
+extern const unsigned char AnsiToRomanTable[256];
+extern const unsigned char RomanToAsciiTable[256];
+extern const unsigned char AsciiToRomanTable[256];
+extern const unsigned char RomanToLatin1Table[256];
+extern const unsigned char Latin1ToRomanTable[256];
