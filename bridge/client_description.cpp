@@ -2,6 +2,7 @@
 #include "bridge/client_description.h"
 
 #include "platform/win_version.h"
+#include "props/property_list.h"
 #include "strings/byte_string.h"
 #include "strings/memory.h"
 
@@ -22,10 +23,6 @@ constexpr DescriptionKey kKeys[] = {
     {10, "ClientInFormat"}, {11, "ClientOutFormat"},
 };
 
-// Stores a copy of value under number. The property value lists are not in the library yet: until
-// they are, nothing is stored and the description stays empty.
-void StoreString(ClientDescription&, int32_t, const char*) {}
-
 }  // namespace
 
 int ReadVersionString(const void* versionBlock, ClientDescription& description, int32_t number,
@@ -36,7 +33,7 @@ int ReadVersionString(const void* versionBlock, ClientDescription& description, 
   void* value = nullptr;
   UINT length = 0;
   if (!VerQueryValueA(versionBlock, subBlock, &value, &length) || value == nullptr) return 0;
-  StoreString(description, number, static_cast<const char*>(value));
+  PropListSetString(&description, number, static_cast<const char*>(value));
   return 1;
 }
 
@@ -56,4 +53,6 @@ int ReadClientDescription(HMODULE module, ClientDescription& description) {
   return read;
 }
 
-void LocalClientDescription::Free() {}
+void LocalClientDescription::Free() {
+  PropListFree(&list_);
+}

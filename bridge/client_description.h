@@ -9,6 +9,7 @@
 
 #include "bridge/host_types.h"
 #include "platform/win_module.h"
+#include "props/property_list.h"
 
 // Reads module's version resource into description (keys that are missing leave their numbers
 // out): 1 when the resource was read, 0 otherwise.
@@ -26,10 +27,10 @@ class LocalClientDescription {
   LocalClientDescription(const LocalClientDescription&) = delete;
   LocalClientDescription& operator=(const LocalClientDescription&) = delete;
 
-  ClientDescription& list() { return *reinterpret_cast<ClientDescription*>(record_); }
+  ClientDescription& list() { return list_; }
   // Frees every entry; the list is empty afterwards.
   void Free();
 
  private:
-  alignas(8) unsigned char record_[16] = {};  // the list record {count, items}
+  PropertyValueList list_ = {};
 };

@@ -1,9 +1,9 @@
-// Start-up of the utility library. The encodings' start-up is not in the library yet; until it
-// is, this only marks the client initialised, as that start-up does.
+// Start-up of the utility library once the client is registered.
 #include "bridge/client_startup.h"
 
-#include "bridge/client_state.h"
+#include "encoding/icu_data.h"
 
 void ClientStartup() {
-  ClientInitialised = 1;
+  // Its result only says whether ICU found the host's data; the client starts either way.
+  EncClientStartup();
 }

@@ -8,3 +8,4 @@ HostNotificationsC* ClientSink = nullptr;
 IUnknown* ClientCompanion = nullptr;
 int32_t ClientStopped = 0;
 ConsoleHookFn ConsoleHook = nullptr;
+int32_t ClientInitialised = 0;

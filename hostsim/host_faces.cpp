@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "hostsim/host_state.h"
+#include "props/property_list.h"
 
 HRESULT SimQuery(SimHostState* state, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
@@ -78,7 +79,9 @@ const SimObject* SimHostState::Find(ObjectId document, ObjectId object, const Pr
                                     int32_t& code) const {
   auto doc = objects.find(document);
   auto obj = objects.find(object);
-  if (doc == objects.end() || !doc->second.document || obj == objects.end()) {
+  bool application = document == 0 && object == 0;
+  bool known = doc != objects.end() && (doc->second.document || application);
+  if (!known || obj == objects.end()) {
     code = kSimNoSuchObject;
     return nullptr;
   }
@@ -101,6 +104,17 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::RegisterClient(IUnknown* sink, int32_t
   ++state_->registrations;
   state_->registeredVersion = version;
   state_->registeredDescription = description;
+  state_->descriptionEntries.clear();
+  if (description != nullptr && description->items != nullptr) {
+    for (uint32_t i = 0; i < description->count; ++i) {
+      const PropertyValue& entry = description->items[i];
+      std::optional<std::string> value;
+      if (entry.value.valType == PropString && entry.value.payload.string != nullptr) {
+        value = entry.value.payload.string;
+      }
+      state_->descriptionEntries.push_back({entry.ident.num, value});
+    }
+  }
   if (sink != nullptr) sink->AddRef();
   state_->ReleaseSink();
   state_->sink = sink;

@@ -216,6 +216,10 @@ const ClientDescription* SimHost::RegisteredDescription() const {
   return state_->registeredDescription;
 }
 
+const std::vector<SimDescriptionEntry>& SimHost::RegisteredDescriptionEntries() const {
+  return state_->descriptionEntries;
+}
+
 bool SimHost::ClientModuleSet() const {
   return state_->moduleSet;
 }

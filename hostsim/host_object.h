@@ -35,6 +35,12 @@ struct SimShownMessage {
   int32_t type;                     // message type
 };
 
+// One entry of the description the client registered with, as it was at registration.
+struct SimDescriptionEntry {
+  int32_t number;                    // the property number
+  std::optional<std::string> value;  // its string; nullopt for a null or non-string value
+};
+
 struct SimRequestedNotification {
   int32_t notification;  // number
   int32_t state;         // 1 on, 0 off
@@ -81,6 +87,8 @@ class SimHost {
   void SetMessageResult(int32_t result);
 
   // ---- Documents ----
+  // Object 0 read with document 0 is the host application itself: its properties are set with
+  // the setters below on object 0 (e.g. string 89, the directory that holds "icu_data").
   // A new document with property 110 = search and no markers (116 = 0); returns its id.
   ObjectId AddDocument(int32_t search = 1);
   // Appends a marker to the document's chain (116 or the last marker's 1051 points to it, its
@@ -103,9 +111,11 @@ class SimHost {
   int32_t Registrations() const;                           // RegisterClient calls
   int32_t RegisteredVersion() const;                       // the version passed to RegisterClient
   const ClientDescription* RegisteredDescription() const;  // as passed (may be freed since)
-  bool ClientModuleSet() const;                            // SetClientModule was called
-  HMODULE ClientModule() const;                            // the module it passed
-  int32_t SharedMemoryQueries() const;                     // QuerySharedMemory calls
+  // The entries of the registered description, copied when it was registered.
+  const std::vector<SimDescriptionEntry>& RegisteredDescriptionEntries() const;
+  bool ClientModuleSet() const;         // SetClientModule was called
+  HMODULE ClientModule() const;         // the module it passed
+  int32_t SharedMemoryQueries() const;  // QuerySharedMemory calls
 
   // ---- Memory handed to the client ----
   size_t BlocksHandedOut() const;

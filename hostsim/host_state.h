@@ -185,6 +185,7 @@ struct SimHostState {
   int32_t registrations = 0;
   int32_t registeredVersion = 0;
   const ClientDescription* registeredDescription = nullptr;
+  std::vector<SimDescriptionEntry> descriptionEntries;
   bool moduleSet = false;
   HMODULE module = nullptr;
   int32_t sharedQueries = 0;

@@ -2,6 +2,7 @@
 // host memory.
 #include <cstring>
 
+#include "bridge/host_call.h"
 #include "bridge/host_calls.h"
 #include "strings/memory.h"
 #include "tests/bridge/bridge_fixture.h"
@@ -188,6 +189,43 @@ TEST_F(HostCallsTest, CapturedInOrder) {
   EXPECT_EQ(host.Messages()[1].text, std::nullopt);
   EXPECT_EQ(host.Console(), (std::vector<std::string>{"line", "hooked"}));
   EXPECT_EQ(host.NotificationState(2), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostCallsTest, SetAndPlainShapes) {
+  const struct {
+    int line;
+    SimFault fault;
+    int32_t setErrno;    // after HostSetCall on SetNotification
+    int32_t plainErrno;  // after HostPlainCall on an unimplemented slot (E_NOTIMPL unless faulted)
+  } rows[] = {
+      {__LINE__, SimFault::kNone, kEarlier, ErrHostCall},
+      {__LINE__, SimFault::kBusy, ErrHostBusy, ErrHostBusy},
+      {__LINE__, SimFault::kFail, ErrHostCall, ErrHostCall},
+      {__LINE__, SimFault::kNoCode, ErrHostCall, ErrHostCall},
+      {__LINE__, SimFault::kCode, 7, ErrHostCall},
+  };
+  ASSERT_EQ(Connect(), 0);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    host.ClearFaults();
+    host.SetFault(kHostApiIndex, 8, row.fault, 7);
+    host.SetFault(kHostApiIndex, 4, row.fault, 7);
+    HostErrno = kEarlier;
+    HostSetCall<HostApi>(&HostApi::SetNotification, 2, 1);
+    EXPECT_EQ(HostErrno, row.setErrno);
+    HostErrno = kEarlier;
+    HostPlainCall<HostApi>(&HostApi::Slot4);
+    EXPECT_EQ(HostErrno, row.plainErrno);
+  }
+  host.ClearFaults();
+  host.ReleaseSink();  // the end of the connection: the interfaces are gone
+  HostErrno = 0;
+  HostPlainCall<HostApi>(&HostApi::Slot4);
+  EXPECT_EQ(HostErrno, ErrHostCall);
 }
 
 }  // namespace

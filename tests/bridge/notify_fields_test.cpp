@@ -1,4 +1,5 @@
 // Notification 75: its text split into fields, through the sink and directly.
+#include <random>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,45 @@ TEST_F(NotifyFieldsTest, DirectWithoutSink) {
   ASSERT_EQ(g_recorder.calls.size(), 1u);
   EXPECT_EQ(g_recorder.calls[0].fields, (Fields{"x", "y", kNull, kNull, kNull, kNull}));
   NotifyFieldsFree(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The fields of text as a plain reading of the rule gives them: split at every separator.
+std::vector<std::string> ReferenceSplit(const std::string& text) {
+  std::vector<std::string> fields(1);
+  for (char c : text) {
+    if (c == kNotifyFieldSeparator) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+TEST(NotifyFieldsRandomTest, AgreesWithAPlainSplit) {
+  std::mt19937 random(20261208);
+  const char alphabet[] = {'a', 'b', kNotifyFieldSeparator, kNotifyFieldSeparator, ' ', '\xFF'};
+  for (int round = 0; round < 2000; ++round) {
+    SCOPED_TRACE(round);
+    std::string text;
+    size_t length = random() % 80;
+    for (size_t i = 0; i < length; ++i) text += alphabet[random() % sizeof alphabet];
+    std::vector<std::string> expected = ReferenceSplit(text);
+    NotifyFieldRecord* record = NotifyFieldsSplit(text.c_str());
+    ASSERT_NE(record, nullptr);
+    std::vector<std::string> actual;
+    for (const char* field : record->fields) {
+      if (field != nullptr) actual.push_back(field);
+    }
+    for (uint32_t i = 0; i < record->count; ++i) actual.push_back(record->more[i]);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(record->count, expected.size() > 6 ? expected.size() - 6 : 0u);
+    NotifyFieldsFree(record);
+  }
 }
 
 }  // namespace
