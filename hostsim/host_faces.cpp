@@ -196,7 +196,8 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::GetStringProp(ObjectId document, Objec
     if (it == o->strings.end()) {
       code = kSimNoSuchProperty;
     } else if (value != nullptr) {
-      *value = it->second ? state_->blocks.CopyString(it->second->c_str()) : nullptr;
+      *value =
+          it->second ? state_->blocks.CopyString(it->second->c_str(), state_->shared) : nullptr;
       if (it->second && *value == nullptr) return E_OUTOFMEMORY;
     }
   }

@@ -81,7 +81,8 @@ class SimHost {
   // Makes every slot of every interface answer with fault.
   void SetFaultEverywhere(SimFault fault);
   void ClearFaults();
-  // QuerySharedMemory answers S_OK (shared) or S_FALSE (the default).
+  // QuerySharedMemory answers S_OK (shared: the client must not free what the host returns) or
+  // S_FALSE (the default).
   void SetSharedMemory(bool shared);
   // The result ShowMessage writes (1 by default).
   void SetMessageResult(int32_t result);
@@ -118,6 +119,8 @@ class SimHost {
   int32_t SharedMemoryQueries() const;  // QuerySharedMemory calls
 
   // ---- Memory handed to the client ----
+  // The host frees the blocks it handed out while its memory was shared itself; the others are the
+  // client's to free.
   size_t BlocksHandedOut() const;
   size_t BlocksFreedByClient() const;
   bool BlockFreed(size_t index) const;  // in hand-out order

@@ -32,16 +32,16 @@ SimTaskBlocks::~SimTaskBlocks() {
   if (g_tracker == nullptr) g_platformCalls.Free = previousFree_;
 }
 
-void* SimTaskBlocks::Alloc(size_t bytes) {
+void* SimTaskBlocks::Alloc(size_t bytes, bool hostKeeps) {
   void* block = CoTaskMemAlloc(bytes);
-  if (block != nullptr) blocks_.push_back({block, false});
+  if (block != nullptr) blocks_.push_back({block, false, hostKeeps});
   return block;
 }
 
-char* SimTaskBlocks::CopyString(const char* text) {
+char* SimTaskBlocks::CopyString(const char* text, bool hostKeeps) {
   if (text == nullptr) return nullptr;
   size_t bytes = std::strlen(text) + 1;
-  auto* copy = static_cast<char*>(Alloc(bytes));
+  auto* copy = static_cast<char*>(Alloc(bytes, hostKeeps));
   if (copy != nullptr) std::memcpy(copy, text, bytes);
   return copy;
 }
@@ -56,7 +56,7 @@ void SimTaskBlocks::Reclaim() {
   std::vector<Block> blocks;
   blocks.swap(blocks_);  // forget them first: the frees below pass the hook too
   for (const Block& b : blocks) {
-    if (!b.freed) CoTaskMemFree(b.address);
+    if (!b.freed && b.hostKeeps) CoTaskMemFree(b.address);
   }
 }
 

@@ -1,5 +1,10 @@
 // The simulated host's memory that it hands to the client: blocks from CoTaskMemAlloc, tracked so
-// that a test can tell which of them the client gave back. The host reclaims the rest itself.
+// that a test can tell which of them the client gave back.
+//
+// The client's frees are seen when they pass through the platform's call table, which the program
+// and the modules it loads share. The host reclaims only the blocks it kept for itself (handed out
+// while its memory was shared); the others are the client's to free, and a block it forgets is a
+// leak that the sanitizers report.
 #pragma once
 
 #include <cstddef>
@@ -11,20 +16,21 @@
 class SimTaskBlocks {
  public:
   SimTaskBlocks();
-  ~SimTaskBlocks();  // reclaims what the client did not free
+  ~SimTaskBlocks();  // reclaims the blocks the host kept
   SimTaskBlocks(const SimTaskBlocks&) = delete;
   SimTaskBlocks& operator=(const SimTaskBlocks&) = delete;
 
-  // A new tracked block of bytes bytes; null when refused.
-  void* Alloc(size_t bytes);
+  // A new tracked block of bytes bytes; null when refused. hostKeeps: the host frees it itself
+  // (its memory is shared), else the client must.
+  void* Alloc(size_t bytes, bool hostKeeps);
   // A tracked copy of text (null for null, or when refused).
-  char* CopyString(const char* text);
+  char* CopyString(const char* text, bool hostKeeps);
 
   size_t HandedOut() const { return blocks_.size(); }  // blocks given to the client so far
   size_t FreedByClient() const;                        // of those, how many the client freed
   bool Freed(size_t index) const { return blocks_[index].freed; }  // in hand-out order
   const void* Address(size_t index) const { return blocks_[index].address; }
-  // Frees every block the client kept (as the host does with shared memory) and forgets them all.
+  // Frees the blocks the host kept that the client did not free, and forgets every block.
   void Reclaim();
 
   // Called by the free hook: marks block freed when it is a live tracked block.
@@ -32,8 +38,9 @@ class SimTaskBlocks {
 
  private:
   struct Block {
-    void* address;  // as handed out
-    bool freed;     // the client gave it back
+    void* address;   // as handed out
+    bool freed;      // the client gave it back
+    bool hostKeeps;  // handed out as shared memory: the host's to free
   };
   std::vector<Block> blocks_;
   void (*previousFree_)(void*);  // the table's Free before this tracker was installed

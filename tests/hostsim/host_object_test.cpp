@@ -201,7 +201,28 @@ TEST(SimHostMemoryTest, TracksWhichBlocksTheClientFreed) {
   EXPECT_FALSE(host.BlockFreed(2));
   EXPECT_EQ(host.BlocksFreedByClient(), 1u);
   api->Release();
-  // The host reclaims blocks 0 and 2 itself when it goes: a leak would fail under the sanitizer.
+  // Not shared: the two blocks left are the client's to free, not the host's.
+  CoTaskMemFree(blocks[0]);
+  CoTaskMemFree(blocks[2]);
+  EXPECT_EQ(host.BlocksFreedByClient(), 3u);
+}
+
+TEST(SimHostMemoryTest, SharedBlocksStayTheHosts) {
+  // The host frees what it handed out as shared memory itself: a leak or a double free would fail
+  // under the sanitizer.
+  SimHost host;
+  host.SetSharedMemory(true);
+  ObjectId doc = host.AddDocument();
+  host.SetString(doc, 30, "kept");
+  void* face = nullptr;
+  ASSERT_EQ(host.Object()->QueryInterface(IID_HostApi, &face), S_OK);
+  const PropertyIdent ident = {30, nullptr};
+  char* block = nullptr;
+  int32_t error = -1;
+  ASSERT_EQ(static_cast<HostApi*>(face)->GetStringProp(doc, doc, &ident, &error, &block), S_OK);
+  EXPECT_STREQ(block, "kept");
+  EXPECT_FALSE(host.BlockFreed(0));
+  static_cast<IUnknown*>(face)->Release();
 }
 
 }  // namespace
