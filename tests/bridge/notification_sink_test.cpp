@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "bridge/notification_sink.h"
+#include "platform/platform_calls.h"
 #include "platform/win_memory.h"
 #include "platform/win_module.h"
 #include "strings/memory.h"
@@ -222,6 +223,34 @@ TEST_F(SinkTest, GetResourceFailuresLeaveTheRecord) {
     EXPECT_EQ(out.size, 123u);
     EXPECT_EQ(out.data, &out);
   }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<size_t> g_requested;
+void* RefuseAndNote(size_t bytes) {
+  g_requested.push_back(bytes);
+  return nullptr;
+}
+
+TEST_F(SinkTest, CmsCommandSizesIn64Bits) {
+  ASSERT_EQ(Connect(), 0);
+  int32_t items[1] = {5};
+  // A count whose size in bytes does not fit 32 bits: the copy asks for all of it (and is refused
+  // here) rather than for the wrapped-around few bytes.
+  g_recorder.cmsFill = {0, nullptr, 0x40000001u, items};
+  CmsCommandResult out = {};
+  g_requested.clear();
+  PlatformCalls saved = g_platformCalls;
+  g_platformCalls.Malloc = RefuseAndNote;
+  HRESULT hr = host.SendCmsCommand(1, nullptr, 0, nullptr, &out);
+  g_platformCalls = saved;
+  EXPECT_EQ(hr, S_OK);
+  EXPECT_EQ(g_requested, (std::vector<size_t>{size_t{0x40000001u} * 4}));
+  EXPECT_EQ(out.items, nullptr);
+  EXPECT_EQ(out.count, 0x40000001u);
 }
 
 }  // namespace
