@@ -20,6 +20,15 @@ void Acquire(IUnknown* host, int first, int last) {
   }
 }
 
+// Releases the interfaces of the table from first to last (exclusive), emptying each entry first.
+void Release(int first, int last) {
+  for (int i = first; i < last; ++i) {
+    IUnknown* face = HostInterfaceTable[i];
+    HostInterfaceTable[i] = nullptr;
+    if (face != nullptr) face->Release();
+  }
+}
+
 }  // namespace
 
 void AcquireHostInterfaces(IUnknown* host) {
@@ -27,11 +36,7 @@ void AcquireHostInterfaces(IUnknown* host) {
 }
 
 void ReleaseHostInterfaces() {
-  for (int i = 0; i < kHostBaseInterfaceCount; ++i) {
-    IUnknown* face = HostInterfaceTable[i];
-    HostInterfaceTable[i] = nullptr;
-    if (face != nullptr) face->Release();
-  }
+  Release(0, kHostBaseInterfaceCount);
 }
 
 extern "C" TANSEL_EXPORT int32_t F_ApiClientInit(HMODULE module, IUnknown* host,
@@ -51,11 +56,7 @@ extern "C" TANSEL_EXPORT int32_t F_ApiClientInit(HMODULE module, IUnknown* host,
   auto* sink = new (std::nothrow) HostNotificationsC;
   if (sink == nullptr) {
     // Without a sink the host cannot call back: give its interfaces back and register nothing.
-    for (IUnknown*& entry : HostInterfaceTable) {
-      IUnknown* face = entry;
-      entry = nullptr;
-      if (face != nullptr) face->Release();
-    }
+    Release(0, kHostInterfaceCount);
     return -1;
   }
   ClientSink = sink;
