@@ -93,6 +93,16 @@ int32_t HostOptionalCall(HostMethod<Interface, Params...> method, Args... args) 
   return code;
 }
 
+// Call on HostMemoryPolicy: 0 when the host answers S_OK; anything else, a missing interface
+// included, sets HostErrno to ErrHostCall and gives -1.
+template <typename Interface, typename... Params, typename... Args>
+int32_t HostPolicyCall(HostMethod<Interface, Params...> method, Args... args) {
+  Interface* host = HostInterface<Interface>();
+  if (host != nullptr && (host->*method)(args...) == S_OK) return 0;
+  HostErrno = ErrHostCall;
+  return -1;
+}
+
 // Result call: like HostValueCall, for a value that lives in host memory. take(hostValue) makes
 // the client's copy and gives the host's memory back; the copy is made before the code is looked
 // at, and drop(copy) releases it when the code says the call failed.

@@ -195,6 +195,34 @@ TEST_F(HostCallsTest, CapturedInOrder) {
 
 namespace {
 
+TEST_F(HostCallsTest, PolicyShape) {
+  const struct {
+    int line;
+    bool offered, shared;
+    SimFault fault;
+    int32_t result, errnoAfter;
+  } rows[] = {
+      {__LINE__, true, true, SimFault::kNone, 0, kEarlier},
+      {__LINE__, true, false, SimFault::kNone, -1, ErrHostCall},  // S_FALSE is not S_OK
+      {__LINE__, true, true, SimFault::kBusy, -1, ErrHostCall},
+      {__LINE__, false, true, SimFault::kNone, -1, ErrHostCall},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    SimHost local;
+    local.Offer(kHostMemoryPolicyIndex, row.offered);
+    ASSERT_EQ(F_ApiClientInit(nullptr, local.Object(), nullptr, nullptr), 0);
+    local.SetSharedMemory(row.shared);
+    local.SetFault(kHostMemoryPolicyIndex, 3, row.fault);
+    HostErrno = kEarlier;
+    EXPECT_EQ(HostPolicyCall<HostMemoryPolicy>(&HostMemoryPolicy::QuerySharedMemory, 1),
+              row.result);
+    EXPECT_EQ(HostErrno, row.errnoAfter);
+    local.ReleaseSink();
+    SharedHostMemory = 0;
+  }
+}
+
 TEST_F(HostCallsTest, SetAndPlainShapes) {
   const struct {
     int line;
