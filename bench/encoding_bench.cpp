@@ -1,0 +1,167 @@
+// EncConvert on 1 MiB of HostRoman and of Shift-JIS text, with no control bytes and with one every
+// 40 bytes, beside one plain ICU conversion of the same text; and the string collations beside a
+// kept collator's ucol_strcollUTF8. Run from the repository root:
+//
+//   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+//   ninja -C build/release bench_encoding && build/release/bench/bench_encoding
+#include <benchmark/benchmark.h>
+#include <unicode/putil.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "encoding/convert.h"
+#include "strings/collation.h"
+#include "strings/memory.h"
+
+namespace {
+
+constexpr size_t kTextSize = 1 << 20;
+constexpr size_t kControlEvery = 40;
+
+// Points ICU at the build's host converters before any benchmark runs.
+const bool kDataDirectorySet = [] {
+  u_setDataDirectory(TANSEL_ICU_DATA_DIR);
+  UErrorCode error = U_ZERO_ERROR;
+  uloc_setDefault("en_US", &error);
+  return true;
+}();
+
+// Text built from characters drawn with a fixed seed; with controls, a tab or paragraph end
+// takes the place of the next character once every kControlEvery bytes (never inside one).
+std::string MakeText(const std::vector<std::string>& characters, bool controls) {
+  std::mt19937 random(42);
+  std::string text;
+  size_t nextControl = kControlEvery - 1;
+  while (text.size() < kTextSize) {
+    if (controls && text.size() >= nextControl) {
+      text += (random() & 1) != 0 ? '\x09' : '\x0A';
+      nextControl = text.size() + kControlEvery - 1;
+      continue;
+    }
+    text += characters[random() % characters.size()];
+  }
+  return text;
+}
+
+std::vector<std::string> RomanCharacters() {
+  std::vector<std::string> out;
+  for (char c = 'a'; c <= 'z'; ++c) out.emplace_back(1, c);
+  for (const char* s : {" ", " ", " ", "E", "T", ".", ",", "\x8E", "\x8A", "\x9F", "\xD2", "\xD3",
+                        "\xD5", "\xA5", "\x87", "\xA7"})
+    out.emplace_back(s);
+  return out;
+}
+
+std::vector<std::string> ShiftJisCharacters() {
+  std::vector<std::string> out;
+  for (int trail = 0x9F; trail <= 0xF1; ++trail) out.push_back(std::string("\x82") + char(trail));
+  for (int trail = 0x40; trail <= 0x96; ++trail)
+    if (trail != 0x7F) out.push_back(std::string("\x83") + char(trail));
+  for (int lead = 0x88; lead <= 0x9F; ++lead)
+    for (int trail : {0x40, 0x5C, 0x80, 0x9F, 0xFC})
+      out.push_back(std::string(1, char(lead)) + char(trail));
+  for (const char* s : {"a", "b", "1", " ", "\xB1", "\xB2"}) out.emplace_back(s);
+  return out;
+}
+
+const std::string& Text(int which) {
+  static const std::string texts[4] = {
+      MakeText(RomanCharacters(), false), MakeText(RomanCharacters(), true),
+      MakeText(ShiftJisCharacters(), false), MakeText(ShiftJisCharacters(), true)};
+  return texts[which];
+}
+
+const char* SourceName(int which) {
+  return which < 2 ? "host-roman-windows" : "host-shift-jis";
+}
+
+void BM_EncConvert(benchmark::State& state) {
+  int which = static_cast<int>(state.range(0));
+  const std::string& text = Text(which);
+  for (auto _ : state) {
+    char* result = EncConvert(text.c_str(), SourceName(which), "UTF-8", 0, 0);
+    benchmark::DoNotOptimize(result);
+    MemFree(result);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// The peer: the same text through the same converters, opened once, in one ICU conversion.
+void BM_PlainIcu(benchmark::State& state) {
+  int which = static_cast<int>(state.range(0));
+  const std::string& text = Text(which);
+  UErrorCode error = U_ZERO_ERROR;
+  UConverter* source = ucnv_open(SourceName(which), &error);
+  UConverter* target = ucnv_open("UTF-8", &error);
+  if (U_FAILURE(error)) state.SkipWithError(u_errorName(error));
+  std::vector<UChar> units(text.size() + 1);
+  std::vector<char> bytes(4 * text.size() + 4);
+  for (auto _ : state) {
+    error = U_ZERO_ERROR;
+    int32_t n = ucnv_toUChars(source, units.data(), static_cast<int32_t>(units.size()), text.data(),
+                              static_cast<int32_t>(text.size()), &error);
+    n = ucnv_fromUChars(target, bytes.data(), static_cast<int32_t>(bytes.size()), units.data(), n,
+                        &error);
+    benchmark::DoNotOptimize(n);
+  }
+  ucnv_close(source);
+  ucnv_close(target);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+// Argument: 0 HostRoman, 1 HostRoman with controls, 2 Shift-JIS, 3 Shift-JIS with controls.
+BENCHMARK(BM_EncConvert)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainIcu)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
+const std::vector<std::string>& Words() {
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> syllables = {"re", "su", "m\xC3\xA9", "co", "te", "c\xC3\xB4",
+                                          "Ma", "na", "\xC3\xA9t", "Ab", "ri", "ss"};
+    std::mt19937 random(9);
+    std::vector<std::string> out;
+    for (int i = 0; i < 512; ++i) {
+      std::string word;
+      for (int n = 2 + random() % 4; n > 0; --n) word += syllables[random() % syllables.size()];
+      out.push_back(word);
+    }
+    return out;
+  }();
+  return words;
+}
+
+template <int (*Collate)(const char*, const char*)>
+void BM_Collate(benchmark::State& state) {
+  const auto& words = Words();
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(Collate(words[i].c_str(), words[i + 1].c_str()));
+    i = (i + 1) % (words.size() - 1);
+  }
+}
+
+// The peer: one collator with the same settings, kept, comparing the UTF-8 directly.
+void BM_KeptCollator(benchmark::State& state) {
+  const auto& words = Words();
+  UErrorCode error = U_ZERO_ERROR;
+  UCollator* collator = ucol_open(nullptr, &error);
+  ucol_setStrength(collator, state.range(0) == 2 ? UCOL_TERTIARY : UCOL_SECONDARY);
+  ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &error);
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        ucol_strcollUTF8(collator, words[i].c_str(), -1, words[i + 1].c_str(), -1, &error));
+    i = (i + 1) % (words.size() - 1);
+  }
+  ucol_close(collator);
+}
+
+BENCHMARK(BM_Collate<Utf8CollateSecondary>);
+BENCHMARK(BM_Collate<Utf8CollateTertiary>);
+BENCHMARK(BM_KeptCollator)->Arg(1)->Arg(2);  // strength: 1 secondary, 2 tertiary
+
+}  // namespace
