@@ -6,7 +6,8 @@
 #include <cstdint>
 
 struct PropertyIdent {
-  int32_t num;       // property number; 0 means the property is named by name
-  const char* name;  // the name when num is 0 (owned by a list entry then); null for a numbered ident
+  int32_t num;  // property number; 0 means the property is named by name
+  const char*
+      name;  // the name when num is 0 (owned by a list entry then); null for a numbered ident
 };
 static_assert(sizeof(PropertyIdent) == 16 && offsetof(PropertyIdent, name) == 8);

@@ -12,8 +12,8 @@
 
 #include "platform/win_types.h"
 
-inline constexpr unsigned kMemFatal = 0x1;           // allocation flag: failure is fatal
-inline constexpr DWORD kMemFatalCode = 1;            // the code of the fatal structured exception
+inline constexpr unsigned kMemFatal = 0x1;             // allocation flag: failure is fatal
+inline constexpr DWORD kMemFatalCode = 1;              // the code of the fatal structured exception
 inline constexpr size_t kMemHandleLimit = 0x7FFF0000;  // handle sizes must stay below this
 
 typedef void (*MemHook)(void);
@@ -21,7 +21,8 @@ typedef HGLOBAL MemHandle;
 
 // ---- Plain blocks (released with MemFree) ----
 
-// A new block of size bytes (at least one byte is asked of the heap, so 0 never looks like failure).
+// A new block of size bytes (at least one byte is asked of the heap, so 0 never looks like
+// failure).
 void* MemAlloc(size_t size, unsigned flags);
 // A new zero-filled block of count × size bytes; a product that does not fit fails.
 void* MemCalloc(size_t count, size_t size, unsigned flags);

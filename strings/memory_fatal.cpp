@@ -9,9 +9,13 @@ MemHook g_bailOutHook = MemDefaultBailOut;
 int g_assertionsEnabled = 1;
 }  // namespace
 
-void MemRaise(DWORD code) { RaiseException(code, 0, 0, nullptr); }
+void MemRaise(DWORD code) {
+  RaiseException(code, 0, 0, nullptr);
+}
 
-void MemRaiseFatal() { MemRaise(kMemFatalCode); }
+void MemRaiseFatal() {
+  MemRaise(kMemFatalCode);
+}
 
 void MemFatal() {
   if (g_outOfMemoryHook != nullptr) g_outOfMemoryHook();
@@ -24,7 +28,9 @@ MemHook MemSetOutOfMemoryHook(MemHook hook) {
   return previous;
 }
 
-void MemDefaultBailOut() { MemRaiseFatal(); }
+void MemDefaultBailOut() {
+  MemRaiseFatal();
+}
 
 MemHook MemSetBailOutHook(MemHook hook) {
   MemHook previous = g_bailOutHook;
@@ -43,4 +49,6 @@ int MemSetAssertionsEnabled(int value) {
   return previous;
 }
 
-int MemAssertionsEnabled() { return g_assertionsEnabled; }
+int MemAssertionsEnabled() {
+  return g_assertionsEnabled;
+}

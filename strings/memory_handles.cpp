@@ -14,7 +14,9 @@ MemHandle Failed(unsigned flags) {
   return nullptr;
 }
 
-bool Locked(MemHandle handle) { return (GlobalFlags(handle) & GMEM_LOCKCOUNT) != 0; }
+bool Locked(MemHandle handle) {
+  return (GlobalFlags(handle) & GMEM_LOCKCOUNT) != 0;
+}
 
 // Locks handle for the life of the view; data is null when the lock failed.
 struct HandleView {

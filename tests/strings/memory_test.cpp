@@ -10,7 +10,9 @@
 namespace {
 
 int g_hookCalls = 0;
-void CountingHook() { ++g_hookCalls; }
+void CountingHook() {
+  ++g_hookCalls;
+}
 
 // Restores the process-wide hooks whatever a test installed.
 class MemoryTest : public ::testing::Test {

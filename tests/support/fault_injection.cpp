@@ -13,9 +13,15 @@ bool Spend() {
   ++g_refused;
   return false;
 }
-void* FailingMalloc(size_t bytes) { return Spend() ? g_real.Malloc(bytes) : nullptr; }
-void* FailingCalloc(size_t n, size_t bytes) { return Spend() ? g_real.Calloc(n, bytes) : nullptr; }
-void* FailingRealloc(void* p, size_t bytes) { return Spend() ? g_real.Realloc(p, bytes) : nullptr; }
+void* FailingMalloc(size_t bytes) {
+  return Spend() ? g_real.Malloc(bytes) : nullptr;
+}
+void* FailingCalloc(size_t n, size_t bytes) {
+  return Spend() ? g_real.Calloc(n, bytes) : nullptr;
+}
+void* FailingRealloc(void* p, size_t bytes) {
+  return Spend() ? g_real.Realloc(p, bytes) : nullptr;
+}
 }  // namespace
 
 ScopedAllocationFailure::ScopedAllocationFailure(long allowed) : saved_(g_platformCalls) {
@@ -27,8 +33,14 @@ ScopedAllocationFailure::ScopedAllocationFailure(long allowed) : saved_(g_platfo
   g_platformCalls.Realloc = FailingRealloc;
 }
 
-ScopedAllocationFailure::~ScopedAllocationFailure() { g_platformCalls = saved_; }
+ScopedAllocationFailure::~ScopedAllocationFailure() {
+  g_platformCalls = saved_;
+}
 
-void ScopedAllocationFailure::Allow(long allowed) { g_budget = allowed; }
+void ScopedAllocationFailure::Allow(long allowed) {
+  g_budget = allowed;
+}
 
-long ScopedAllocationFailure::refused() const { return g_refused; }
+long ScopedAllocationFailure::refused() const {
+  return g_refused;
+}

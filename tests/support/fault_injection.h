@@ -16,8 +16,8 @@ class ScopedAllocationFailure {
   ScopedAllocationFailure(const ScopedAllocationFailure&) = delete;
   ScopedAllocationFailure& operator=(const ScopedAllocationFailure&) = delete;
 
-  void Allow(long allowed);        // resets the budget
-  long refused() const;            // allocations refused so far
+  void Allow(long allowed);  // resets the budget
+  long refused() const;      // allocations refused so far
 
  private:
   PlatformCalls saved_;
