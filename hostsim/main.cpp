@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int32_t kStartupCode = 1;
+constexpr int32_t kPropHostDirectory = 89;  // string property of the host itself
 constexpr int32_t kNotifyDocument = 2;
 
 enum ExitCode { kOk = 0, kBadInput = 1, kPluginFailed = 2 };
@@ -46,6 +47,16 @@ std::string ClientName(const std::string& path) {
     return {};
   }
   return static_cast<const char*>(value);
+}
+
+// A path of this system in the form the host uses: drive C: and backslashes. The library's
+// platform layer maps it back (C: to the root) when it hands the path to the system.
+std::string HostPath(const std::string& path) {
+  std::string host = "C:" + path;
+  for (char& c : host) {
+    if (c == '/') c = '\\';
+  }
+  return host;
 }
 
 // Runs one call into the plug-in the way a host does: a fatal error raised inside the plug-in
@@ -141,6 +152,8 @@ int main(int argc, char** argv) {
   {
     SimHost host;
     host.AddDocuments(documents);
+    // The host's own directory holds "icu_data", where the host's converters are.
+    host.SetString(0, kPropHostDirectory, HostPath(TANSEL_ICU_DATA_PARENT));
     std::string name = ClientName(pluginPath);
     std::printf("Loaded %s (%s)\n", name.empty() ? "a plug-in" : ("\"" + name + "\"").c_str(),
                 pluginPath.c_str());
