@@ -12,6 +12,7 @@
 #include "bridge/client_entry.h"
 #include "hostsim/document_file.h"
 #include "hostsim/host_object.h"
+#include "hostsim/host_text.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -72,15 +73,28 @@ bool CallPlugin(const char* what, const std::function<void()>& call) {
   }
 }
 
+// The documents' texts as the host holds them: in its dialog encoding.
+void ToHostText(const SimHostText& text, std::vector<SimDocument>& documents) {
+  for (SimDocument& doc : documents) {
+    for (auto& [number, value] : doc.strings) value = text.ToHost(value);
+    for (SimMarker& marker : doc.markers) {
+      marker.type = text.ToHost(marker.type);
+      marker.text = text.ToHost(marker.text);
+    }
+  }
+}
+
 // Prints what the plug-in showed since the last call, from the given positions on.
-void PrintOutput(const SimHost& host, size_t& messages, size_t& console, const char* none) {
+void PrintOutput(const SimHost& host, const SimHostText& text, size_t& messages, size_t& console,
+                 const char* none) {
   bool any = false;
   for (; console < host.Console().size(); ++console, any = true) {
-    std::printf("  [console] %s\n", host.Console()[console].c_str());
+    std::printf("  [console] %s\n", text.FromHost(host.Console()[console]).c_str());
   }
   for (; messages < host.Messages().size(); ++messages, any = true) {
     const SimShownMessage& m = host.Messages()[messages];
-    std::printf("  [message box, type %d] %s\n", m.type, m.text ? m.text->c_str() : "(null text)");
+    std::printf("  [message box, type %d] %s\n", m.type,
+                m.text ? text.FromHost(*m.text).c_str() : "(null text)");
   }
   if (!any && none != nullptr) std::printf("  %s\n", none);
 }
@@ -125,6 +139,16 @@ int main(int argc, char** argv) {
     }
     documents.insert(documents.end(), more.begin(), more.end());
   }
+
+  SimHostText text(std::string(TANSEL_ICU_DATA_PARENT) + "/icu_data");
+  if (!text.ok()) {
+    std::fprintf(stderr,
+                 "tansel-hostsim: the host's converters are missing from %s (build the target "
+                 "tansel_host_converters)\n",
+                 text.package().c_str());
+    return kBadInput;
+  }
+  ToHostText(text, documents);
 
   std::error_code ec;
   if (!std::filesystem::is_regular_file(pluginPath, ec)) {
@@ -177,7 +201,7 @@ int main(int argc, char** argv) {
         std::printf(" notification %d %s;", n.notification, n.state != 0 ? "on" : "off");
       }
       std::printf("\n");
-      PrintOutput(host, messages, console, nullptr);
+      PrintOutput(host, text, messages, console, nullptr);
       if (alive && host.NotificationState(kNotifyDocument) != 1) {
         std::printf("Notification %d was not requested: no document is sent.\n", kNotifyDocument);
       }
@@ -187,12 +211,12 @@ int main(int argc, char** argv) {
                     doc.name.c_str(), doc.id);
         alive = CallPlugin("Notify",
                            [&] { host.SendNotify(kNotifyDocument, doc.id, doc.name.c_str(), 0); });
-        PrintOutput(host, messages, console, "(no message box)");
+        PrintOutput(host, text, messages, console, "(no message box)");
       }
       if (!alive) status = kPluginFailed;
       CallPlugin("Quit", [&] { host.SendQuit(); });
       CallPlugin("the sink's release", [&] { host.ReleaseSink(); });
-      PrintOutput(host, messages, console, nullptr);
+      PrintOutput(host, text, messages, console, nullptr);
     }
     int32_t kept = host.OutstandingTotal();
     if (kept != 0) {

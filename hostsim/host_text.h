@@ -1,0 +1,32 @@
+// The simulated host's text: documents are written in UTF-8, but the host hands its clients text in
+// its dialog encoding (HostRoman) and shows what they send back in it. The simulator converts at
+// that boundary with the host's own converter, as a host would.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class SimHostText {
+ public:
+  // Opens the "host-roman-windows" converter from the ICU data package below icuDataDirectory
+  // (the directory named "icu_data"). ok() tells whether it could.
+  explicit SimHostText(const std::string& icuDataDirectory);
+  ~SimHostText();
+  SimHostText(const SimHostText&) = delete;
+  SimHostText& operator=(const SimHostText&) = delete;
+
+  bool ok() const;
+  // Where the converter was looked for.
+  const std::string& package() const;
+  // UTF-8 to HostRoman; characters HostRoman lacks become its substitute byte.
+  std::string ToHost(const std::string& utf8) const;
+  std::optional<std::string> ToHost(const std::optional<std::string>& utf8) const;
+  // HostRoman to UTF-8.
+  std::string FromHost(const std::string& host) const;
+
+ private:
+  struct Converter;
+  std::unique_ptr<Converter> converter_;
+  std::string package_;
+};
