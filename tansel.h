@@ -32,6 +32,8 @@
 #include "strings/char_props.h"
 #include "strings/char_tables.h"
 #include "strings/collation.h"
+#include "strings/format.h"
 #include "strings/memory.h"
+#include "strings/multibyte.h"
 #include "strings/str_array.h"
 #include "strings/utf8.h"

@@ -1,9 +1,10 @@
 // Byte strings: allocation, length, copying and appending.
-#include <cstdio>
+#include <cstdarg>
 #include <cstring>
 
 #include "strings/byte_string.h"
 #include "strings/byte_string_internal.h"
+#include "strings/format.h"
 #include "strings/memory.h"
 
 char* StrAlloc(int n) {
@@ -92,9 +93,20 @@ int StrAppendChar(char* dst, int ch, int size) {
   return length + 1;
 }
 
+namespace {
+
+int FormatBounded(char* buffer, int size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int written = FmtStringV(buffer, size, format, args);
+  va_end(args);
+  return written;
+}
+
+}  // namespace
+
 int StrAppendInt(char* dst, int value, int size) {
   char scratch[16];
-  // The library's formatted-output engine replaces snprintf here once it exists.
-  std::snprintf(scratch, sizeof scratch, "%d", value);
+  FormatBounded(scratch, sizeof scratch, "%d", value);
   return StrAppendN(dst, scratch, size);
 }

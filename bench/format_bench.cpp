@@ -1,0 +1,47 @@
+// FmtString beside the C library's snprintf on the same formats and arguments, in the same run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+#include "strings/format.h"
+
+namespace {
+
+char g_buffer[256];
+
+// The format as the compiler cannot see it, so that it does not turn snprintf into a copy.
+const char* Opaque(const char* format) {
+  benchmark::DoNotOptimize(format);
+  return format;
+}
+
+template <typename... Args>
+void FmtStringBench(benchmark::State& state, const char* format, Args... args) {
+  format = Opaque(format);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(FmtString(g_buffer, format, args...));
+    benchmark::ClobberMemory();
+  }
+}
+
+template <typename... Args>
+void SnprintfBench(benchmark::State& state, const char* format, Args... args) {
+  format = Opaque(format);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::snprintf(g_buffer, sizeof g_buffer, format, args...));
+    benchmark::ClobberMemory();
+  }
+}
+
+constexpr const char* kText20 = "twenty bytes of text";
+
+}  // namespace
+
+BENCHMARK_CAPTURE(FmtStringBench, int, "%d", 123456);
+BENCHMARK_CAPTURE(SnprintfBench, int, "%d", 123456);
+BENCHMARK_CAPTURE(FmtStringBench, string20, "%s", kText20);
+BENCHMARK_CAPTURE(SnprintfBench, string20, "%s", kText20);
+BENCHMARK_CAPTURE(FmtStringBench, fixed, "%5.2f", 3.14159);
+BENCHMARK_CAPTURE(SnprintfBench, fixed, "%5.2f", 3.14159);
+BENCHMARK_CAPTURE(FmtStringBench, mixed, "%-10s|%08x", "name", 0xBEEFu);
+BENCHMARK_CAPTURE(SnprintfBench, mixed, "%-10s|%08x", "name", 0xBEEFu);

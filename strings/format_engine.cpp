@@ -1,0 +1,468 @@
+// The formatted-output engine: walks a format, takes each conversion's argument by its letter and
+// size prefix, formats it with the C run-time's snprintf and hands every piece to the sink.
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "encoding/dialog_encoding.h"
+#include "strings/format.h"
+#include "strings/format_internal.h"
+#include "strings/memory.h"
+#include "strings/utf8.h"
+
+namespace {
+
+// The output buffer: 256 bytes on the stack until a conversion needs more, then a heap block that
+// lives until the end of the format.
+class OutputBuffer {
+ public:
+  OutputBuffer() = default;
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+  ~OutputBuffer() {
+    if (data_ != stack_) MemFree(data_);
+  }
+  char* data() { return data_; }
+  int capacity() const { return capacity_; }
+  // Makes room for need bytes (the terminator included); false when memory is short.
+  bool Reserve(int64_t need) {
+    if (need <= capacity_) return true;
+    if (need > INT_MAX) return false;
+    void* block = data_ == stack_ ? MemAlloc(static_cast<size_t>(need), 0)
+                                  : MemRealloc(data_, static_cast<size_t>(need), 0);
+    if (block == nullptr) return false;
+    data_ = static_cast<char*>(block);
+    capacity_ = static_cast<int>(need);
+    return true;
+  }
+
+ private:
+  char stack_[kFmtOutputSize];
+  char* data_ = stack_;
+  int capacity_ = kFmtOutputSize;
+};
+
+constexpr int kFailed = -1;    // the run-time refused the conversion: it prints nothing
+constexpr int kNoMemory = -2;  // the buffer could not grow: the engine stops
+
+// snprintf of one value into the buffer, growing it when the text does not fit. Returns the
+// length of the text, kFailed or kNoMemory.
+template <typename T>
+int Format(OutputBuffer& out, const char* spec, T value) {
+  int n = std::snprintf(out.data(), static_cast<size_t>(out.capacity()), spec, value);
+  if (n < 0) return kFailed;
+  if (n < out.capacity()) return n;
+  if (!out.Reserve(int64_t{n} + 1)) return kNoMemory;
+  n = std::snprintf(out.data(), static_cast<size_t>(out.capacity()), spec, value);
+  return n < 0 ? kFailed : n;
+}
+
+int64_t TakeSigned(va_list* args, FmtSize size) {
+  switch (size) {
+    case FmtSize::kChar:
+      return static_cast<signed char>(va_arg(*args, int));
+    case FmtSize::kShort:
+      return static_cast<short>(va_arg(*args, int));
+    case FmtSize::kLong:
+      return va_arg(*args, long);
+    case FmtSize::kLongLong:
+      return va_arg(*args, long long);
+    case FmtSize::kIntMax:
+      return va_arg(*args, intmax_t);
+    case FmtSize::kSize:
+      return static_cast<ptrdiff_t>(va_arg(*args, size_t));
+    case FmtSize::kPtrDiff:
+      return va_arg(*args, ptrdiff_t);
+    default:
+      return va_arg(*args, int);
+  }
+}
+
+uint64_t TakeUnsigned(va_list* args, FmtSize size) {
+  switch (size) {
+    case FmtSize::kChar:
+      return static_cast<unsigned char>(va_arg(*args, unsigned));
+    case FmtSize::kShort:
+      return static_cast<unsigned short>(va_arg(*args, unsigned));
+    case FmtSize::kLong:
+      return va_arg(*args, unsigned long);
+    case FmtSize::kLongLong:
+      return va_arg(*args, unsigned long long);
+    case FmtSize::kIntMax:
+      return va_arg(*args, uintmax_t);
+    case FmtSize::kSize:
+      return va_arg(*args, size_t);
+    case FmtSize::kPtrDiff:
+      return static_cast<uint64_t>(va_arg(*args, ptrdiff_t));
+    default:
+      return va_arg(*args, unsigned);
+  }
+}
+
+// Takes and drops the argument a conversion would have used (for one printed as it stands).
+void SkipArgument(va_list* args, char letter, FmtSize size) {
+  switch (letter) {
+    case '%':
+      return;
+    case 'd':
+    case 'i':
+      TakeSigned(args, size);
+      return;
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
+      TakeUnsigned(args, size);
+      return;
+    case 'c':
+      va_arg(*args, int);
+      return;
+    case 's':
+    case 'p':
+    case 'n':
+    case 'C':
+      va_arg(*args, void*);
+      return;
+    default:
+      if (size == FmtSize::kLongDouble)
+        va_arg(*args, long double);
+      else
+        va_arg(*args, double);
+  }
+}
+
+// Stores the count so far through the pointer of an 'n' conversion, at the width its prefix names.
+void StoreCount(va_list* args, FmtSize size, int total) {
+  void* target = va_arg(*args, void*);
+  if (target == nullptr) return;
+  switch (size) {
+    case FmtSize::kChar:
+      *static_cast<signed char*>(target) = static_cast<signed char>(total);
+      break;
+    case FmtSize::kShort:
+      *static_cast<short*>(target) = static_cast<short>(total);
+      break;
+    case FmtSize::kLong:
+      *static_cast<long*>(target) = total;
+      break;
+    case FmtSize::kLongLong:
+      *static_cast<long long*>(target) = total;
+      break;
+    case FmtSize::kIntMax:
+      *static_cast<intmax_t*>(target) = total;
+      break;
+    case FmtSize::kSize:
+      *static_cast<size_t*>(target) = static_cast<size_t>(total);
+      break;
+    case FmtSize::kPtrDiff:
+      *static_cast<ptrdiff_t*>(target) = total;
+      break;
+    default:
+      *static_cast<int*>(target) = total;
+      break;
+  }
+}
+
+// Writes value in decimal at out; returns the byte count (at most 11).
+int WriteDecimal(char* out, int value) {
+  char digits[12];
+  int n = 0;
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do digits[n++] = static_cast<char>('0' + magnitude % 10);
+  while ((magnitude /= 10) != 0);
+  int length = 0;
+  if (value < 0) out[length++] = '-';
+  while (n > 0) out[length++] = digits[--n];
+  return length;
+}
+
+// The specification the run-time sees: the flags as written, the widths and precisions with '*'
+// resolved (a negative precision is no precision, as C has it), the size prefix that matches the
+// value handed over, and the letter ('C' becomes 's').
+void BuildRuntimeSpec(const char* s, const FmtParsedSpec& spec, int width, int precision,
+                      char* out) {
+  std::memcpy(out, s, static_cast<size_t>(spec.flagsEnd));
+  int n = spec.flagsEnd;
+  if (spec.widthStar) {
+    n += WriteDecimal(out + n, width);
+  } else {
+    std::memcpy(out + n, s + spec.flagsEnd, static_cast<size_t>(spec.widthEnd - spec.flagsEnd));
+    n += spec.widthEnd - spec.flagsEnd;
+  }
+  if (spec.precisionStar) {
+    if (precision >= 0) {
+      out[n++] = '.';
+      n += WriteDecimal(out + n, precision);
+    }
+  } else {
+    std::memcpy(out + n, s + spec.widthEnd, static_cast<size_t>(spec.precisionEnd - spec.widthEnd));
+    n += spec.precisionEnd - spec.widthEnd;
+  }
+  char letter = spec.letter;
+  switch (letter) {
+    case 'd':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
+      out[n++] = 'l';  // every integer goes over as a (unsigned) long long
+      out[n++] = 'l';
+      break;
+    case 'C':
+      letter = 's';
+      break;
+    default:
+      if (spec.size == FmtSize::kLongDouble) out[n++] = 'L';
+      break;
+  }
+  out[n++] = letter;
+  out[n] = 0;
+}
+
+// Everything a specification's flags, widths and stars may make of it, with room to spare.
+constexpr int kRuntimeSpecSize = kFmtSpecSize + 2 * 12 + 4;
+
+// The commonest conversions (integers and strings with no flag but '-', or '0' for integers, and a
+// modest width) the engine lays out itself, exactly as snprintf would: a run-time call costs more
+// than the rest of the engine together.
+constexpr int kDirectWidth = 200;  // so that the field always fits the stack buffer
+
+struct Layout {
+  bool left = false;  // '-': pad on the right
+  bool zero = false;  // '0': pad with zeros after the sign
+  int width = 0;      // the field width
+};
+
+// The layout of a conversion the engine writes itself, or false when the run-time must do it.
+bool DirectLayout(const char* s, const FmtParsedSpec& spec, int starWidth, bool integer,
+                  Layout* layout) {
+  for (int i = 1; i < spec.flagsEnd; ++i) {
+    if (s[i] == '-')
+      layout->left = true;
+    else if (s[i] == '0' && integer)
+      layout->zero = true;
+    else
+      return false;
+  }
+  if (spec.widthStar) {
+    if (starWidth < -kDirectWidth) return false;
+    if (starWidth < 0) layout->left = true;  // a negative '*' width is the '-' flag
+    layout->width = starWidth < 0 ? -starWidth : starWidth;
+  } else {
+    if (spec.widthEnd - spec.flagsEnd > 3) return false;
+    for (int i = spec.flagsEnd; i < spec.widthEnd; ++i)
+      layout->width = layout->width * 10 + s[i] - '0';
+  }
+  if (layout->left) layout->zero = false;  // C: '-' overrides '0'
+  return layout->width <= kDirectWidth;
+}
+
+// Writes an integer's digits (and sign) into its field at out and terminates; returns the length.
+int WriteInteger(char* out, const Layout& layout, bool negative, uint64_t magnitude, char letter) {
+  char digits[24];
+  int n;
+  char* end = digits + sizeof digits;
+  // One loop per base, so that each divides by a constant.
+  if (letter == 'x' || letter == 'X') {
+    const char* hex = letter == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    do *--end = hex[magnitude & 15];
+    while ((magnitude >>= 4) != 0);
+  } else if (letter == 'o') {
+    do *--end = static_cast<char>('0' + (magnitude & 7));
+    while ((magnitude >>= 3) != 0);
+  } else {
+    do *--end = static_cast<char>('0' + magnitude % 10);
+    while ((magnitude /= 10) != 0);
+  }
+  n = static_cast<int>(digits + sizeof digits - end);
+  int pad = layout.width > n + negative ? layout.width - n - negative : 0;
+  int k = 0;
+  if (!layout.left && !layout.zero) {
+    std::memset(out, ' ', static_cast<size_t>(pad));
+    k = pad;
+  }
+  if (negative) out[k++] = '-';
+  if (layout.zero) {
+    std::memset(out + k, '0', static_cast<size_t>(pad));
+    k += pad;
+  }
+  std::memcpy(out + k, end, static_cast<size_t>(n));
+  k += n;
+  if (layout.left) {
+    std::memset(out + k, ' ', static_cast<size_t>(pad));
+    k += pad;
+  }
+  out[k] = 0;
+  return k;
+}
+
+// One FmtEngine run.
+struct Engine {
+  Engine(FmtSink s, void* c, va_list* a) : sink(s), context(c), args(a) {}
+
+  FmtSink sink;
+  void* context;
+  va_list* args;
+  OutputBuffer out;
+  int total = 0;
+  char character[5];  // the bytes of a 'C' argument
+
+  void Emit(const char* text, int length) { total += sink(context, text, length); }
+
+  // Formats the conversion at s and hands it on; false when the engine has to stop.
+  bool Convert(const char* s, const FmtParsedSpec& spec) {
+    if (!spec.wellFormed) {
+      for (int i = 0; i < spec.stars; ++i) va_arg(*args, int);
+      SkipArgument(args, spec.letter, FmtSize::kDefault);
+      Emit(s, spec.length);  // the run-time cannot be given this safely: print it as it stands
+      return true;
+    }
+    int width = spec.widthStar ? va_arg(*args, int) : 0;
+    int precision = spec.precisionStar ? va_arg(*args, int) : 0;
+    if (spec.length >= kFmtSpecSize) {
+      SkipArgument(args, spec.letter, spec.size);
+      Emit(s, spec.length);
+      return true;
+    }
+    char runtime[kRuntimeSpecSize];
+    auto runtimeSpec = [&] {
+      BuildRuntimeSpec(s, spec, width, precision, runtime);
+      return runtime;
+    };
+    Layout layout;
+    int n = kFailed;
+    switch (spec.letter) {
+      case '%':
+        Emit("%", 1);
+        return true;
+      case 'n':
+        StoreCount(args, spec.size, total);
+        return true;
+      case 'd':
+      case 'i': {
+        int64_t value = TakeSigned(args, spec.size);
+        if (!spec.hasPrecision && DirectLayout(s, spec, width, true, &layout)) {
+          uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
+          n = WriteInteger(out.data(), layout, value < 0, magnitude, spec.letter);
+        } else {
+          n = Format(out, runtimeSpec(), static_cast<long long>(value));
+        }
+        break;
+      }
+      case 'o':
+      case 'u':
+      case 'x':
+      case 'X': {
+        uint64_t value = TakeUnsigned(args, spec.size);
+        if (!spec.hasPrecision && DirectLayout(s, spec, width, true, &layout))
+          n = WriteInteger(out.data(), layout, false, value, spec.letter);
+        else
+          n = Format(out, runtimeSpec(), static_cast<unsigned long long>(value));
+        break;
+      }
+      case 'c':
+        n = Format(out, runtimeSpec(), va_arg(*args, int));
+        if (n > 0) n = static_cast<int>(std::strlen(out.data()));  // a zero byte prints nothing
+        break;
+      case 'p':
+        n = Format(out, runtimeSpec(), va_arg(*args, void*));
+        break;
+      case 's':
+      case 'C': {
+        const char* text = va_arg(*args, const char*);
+        if (spec.letter == 'C') text = Utf8Character(text);
+        if (text == nullptr) text = "";
+        if (DirectLayout(s, spec, width, false, &layout))
+          return WriteString(s, spec, layout, precision, text);
+        if (!out.Reserve(int64_t{FmtStringFieldSize(runtimeSpec(), text)} + 1)) return false;
+        n = Format(out, runtime, text);
+        break;
+      }
+      default:
+        if (spec.size == FmtSize::kLongDouble)
+          n = Format(out, runtimeSpec(), va_arg(*args, long double));
+        else
+          n = Format(out, runtimeSpec(), va_arg(*args, double));
+        break;
+    }
+    if (n == kNoMemory) return false;
+    if (n >= 0) Emit(out.data(), n);
+    return true;
+  }
+
+  // A string conversion laid out by the engine; false when the buffer cannot grow.
+  bool WriteString(const char* s, const FmtParsedSpec& spec, const Layout& layout,
+                   int starPrecision, const char* text) {
+    int64_t limit = -1;  // the precision; none when negative
+    if (spec.precisionStar) {
+      limit = starPrecision;
+    } else if (spec.hasPrecision) {
+      limit = 0;
+      for (int i = spec.widthEnd + 1; i < spec.precisionEnd && limit <= INT_MAX; ++i)
+        limit = limit * 10 + (s[i] - '0');
+    }
+    if (limit > INT_MAX) limit = INT_MAX;
+    // With a precision the text need not be terminated: read no further than the precision.
+    const char* end =
+        limit >= 0 ? static_cast<const char*>(std::memchr(text, 0, static_cast<size_t>(limit)))
+                   : text + std::strlen(text);
+    bool whole = end != nullptr;
+    int64_t length = whole ? end - text : limit;
+    if (length > INT_MAX - 1) return false;
+    if (whole && layout.width <= length) {
+      Emit(text, static_cast<int>(length));  // the string itself: no copy
+      return true;
+    }
+    int field = layout.width > length ? layout.width : static_cast<int>(length);
+    if (!out.Reserve(int64_t{field} + 1)) return false;
+    char* p = out.data();
+    int pad = field - static_cast<int>(length);
+    if (!layout.left) std::memset(p, ' ', static_cast<size_t>(pad));
+    std::memcpy(p + (layout.left ? 0 : pad), text, static_cast<size_t>(length));
+    if (layout.left) std::memset(p + length, ' ', static_cast<size_t>(pad));
+    p[field] = 0;
+    Emit(p, field);
+    return true;
+  }
+
+  // The bytes of the character at p while the dialog encoding is UTF-8 (never past its
+  // terminator); empty otherwise.
+  const char* Utf8Character(const char* p) {
+    character[0] = 0;
+    if (p == nullptr || CurrentDialogEncoding != kDialogUtf8) return character;
+    int length = Utf8SequenceLength(static_cast<unsigned char>(p[0]));
+    int i = 0;
+    for (; i < length && p[i] != 0; ++i) character[i] = p[i];
+    character[i] = 0;
+    return character;
+  }
+};
+
+}  // namespace
+
+int FmtEngine(FmtSink sink, void* context, const char* format, va_list args) {
+  if (sink == nullptr) return 0;
+  if (format == nullptr) format = "";
+  va_list ap;
+  va_copy(ap, args);
+  Engine engine(sink, context, &ap);
+  for (const char* p = format;;) {
+    const char* percent = std::strchr(p, '%');
+    int literal =
+        percent != nullptr ? static_cast<int>(percent - p) : static_cast<int>(std::strlen(p));
+    engine.Emit(p, literal);
+    if (percent == nullptr) break;
+    FmtParsedSpec spec = FmtParseSpec(percent);
+    p = percent + spec.length;
+    if (spec.letter == 0) {
+      engine.Emit(percent, spec.length);  // the format ended inside it: print it as it stands
+      break;
+    }
+    if (!engine.Convert(percent, spec)) break;
+  }
+  va_end(ap);
+  return engine.total;
+}

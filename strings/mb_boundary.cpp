@@ -1,0 +1,110 @@
+// Multibyte boundaries: finding where a character starts, and cutting, copying and appending
+// without splitting one.
+#include <climits>
+#include <cstring>
+
+#include "strings/byte_string.h"
+#include "strings/mb_internal.h"
+#include "strings/multibyte.h"
+
+namespace {
+
+// True when s has no terminator before index pos + 1, i.e. pos lies inside the text. Reads at most
+// pos + 1 bytes, so text that is not terminated at the caller's length is fine.
+bool InsideText(const char* s, int pos) {
+  return pos >= 0 && pos < INT_MAX && std::memchr(s, 0, static_cast<size_t>(pos) + 1) == nullptr;
+}
+
+// Where a bounded write of room bytes from src has to stop so as not to split a character.
+int CutFor(const char* src, int room, int enc) {
+  if (room <= 0) return 0;
+  if (enc == kDialogUtf8) return Utf8BackToBoundary(src, room);
+  return MbIsTrailPosition(src, room, enc) ? room - 1 : room;
+}
+
+// Copies src up to cut or its terminator to dst and terminates; returns the bytes copied.
+int CopyUpTo(char* dst, const char* src, int cut) {
+  int n = 0;
+  if (cut <= 32) {  // short pieces, the formatter's daily bread: a call to memchr costs more
+    while (n < cut && src[n] != 0) ++n;
+  } else {
+    const void* end = std::memchr(src, 0, static_cast<size_t>(cut));
+    n = end != nullptr ? static_cast<int>(static_cast<const char*>(end) - src) : cut;
+  }
+  if (n > 0) std::memmove(dst, src, static_cast<size_t>(n));
+  dst[n] = 0;
+  return n;
+}
+
+}  // namespace
+
+int MbIsTrailPosition(const char* s, int pos, int enc) {
+  Stepper st = StepperFor(enc);
+  if (s == nullptr || pos <= 0 || st.table == nullptr || !InsideText(s, pos)) return 0;
+  if (!st.table->trail[Byte(s[pos])]) return 0;
+  int i = 0;
+  while (i < pos) i += CharLength(st, s + i);
+  return i > pos ? 1 : 0;
+}
+
+int Utf8BackToBoundary(const char* s, int pos) {
+  if (s == nullptr || pos <= 0 || !InsideText(s, pos)) return pos;
+  int i = pos;
+  for (int steps = 0; steps < 3 && i > 0 && Utf8IsContinuation(Byte(s[i])); ++steps) --i;
+  // Only a lead byte whose sequence reaches pos owns it; stray continuation bytes stand alone.
+  if (i < pos && Utf8SequenceLength(Byte(s[i])) > pos - i) return i;
+  return pos;
+}
+
+void MbTruncate(char* s, int n, int enc) {
+  if (s == nullptr) return;
+  if (n < 0) {
+    s[0] = 0;
+    return;
+  }
+  if (!InsideText(s, n)) return;  // nothing to cut; a zero there could land past the buffer
+  s[CutFor(s, n, enc)] = 0;
+}
+
+int MbCopyN(char* dst, const char* src, int size, int enc) {
+  if (dst == nullptr || size <= 0) return 0;
+  src = OrEmpty(src);
+  return CopyUpTo(dst, src, CutFor(src, size - 1, enc));
+}
+
+int MbAppendN(char* dst, const char* src, int size, int enc) {
+  if (dst == nullptr || src == nullptr || src[0] == 0) return 0;
+  int length = StrLength(dst);
+  int room = size - 1 - length;
+  if (room <= 0) return length;
+  return length + CopyUpTo(dst + length, src, CutFor(src, room, enc));
+}
+
+int MbAppendLimited(char* dst, const char* src, int size, int maxCopy, int enc) {
+  if (dst == nullptr) return 0;
+  int length = StrLength(dst);
+  int room = size - 1 - length;
+  if (maxCopy < room) room = maxCopy;
+  if (room <= 0 || src == nullptr) return length;
+  return length + CopyUpTo(dst + length, src, CutFor(src, room, enc));
+}
+
+int MbAppendChar(char* dst, int lead, int trail, int size, int) {
+  if (dst == nullptr || static_cast<char>(lead) == 0) return 0;
+  int length = StrLength(dst);
+  int width = static_cast<char>(trail) != 0 ? 2 : 1;
+  if (length + width > size - 1) return length;
+  dst[length] = static_cast<char>(lead);
+  if (width == 2) dst[length + 1] = static_cast<char>(trail);
+  dst[length + width] = 0;
+  return length + width;
+}
+
+int MbCharCount(const char* s, int enc) {
+  if (s == nullptr) return 0;
+  Stepper st = StepperFor(enc);
+  if (!st.utf8 && st.table == nullptr) return StrLength(s);
+  int count = 0;
+  for (int n; (n = CharLength(st, s)) != 0; s += n) ++count;
+  return count;
+}

@@ -1,0 +1,277 @@
+// FmtString beside the C library's snprintf over a few thousand generated formats: every letter
+// but 'C' and 'n', with flags, widths, precisions, size prefixes and '*', and arguments from a
+// fixed seed. The engine must give exactly the run-time's text.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "strings/format.h"
+
+namespace {
+
+class Generator {
+ public:
+  explicit Generator(uint32_t seed) : rng_(seed) {}
+
+  int Below(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
+  bool Chance(int percent) { return Below(100) < percent; }
+
+  // Literal text around the conversion: printable bytes, high bytes and "%%".
+  std::string Literal() {
+    std::string text;
+    for (int n = Below(6); n > 0; --n) {
+      int kind = Below(10);
+      if (kind == 0)
+        text += "%%";
+      else if (kind == 1)
+        text += static_cast<char>(0x80 + Below(0x7F));
+      else
+        text += static_cast<char>('&' + Below(89));  // printable, '%' left out
+    }
+    return text;
+  }
+
+  std::string Flags() {
+    std::string flags;
+    for (int n = Below(4); n > 0; --n) flags += "-+ #0"[Below(5)];
+    return flags;
+  }
+
+  // A width or precision: none, digits (sometimes past the engine's 256-byte buffer) or '*'.
+  std::string Number(bool* star) {
+    *star = false;
+    switch (Below(6)) {
+      case 0:
+      case 1:
+        return "";
+      case 2:
+        *star = true;
+        return "*";
+      case 3:
+        return std::to_string(Below(400));
+      default:
+        return std::to_string(Below(20));
+    }
+  }
+
+  int StarValue() { return Chance(20) ? -Below(300) : Below(300); }
+
+  int64_t Integer() {
+    switch (Below(5)) {
+      case 0:
+        return std::numeric_limits<int64_t>::min() + Below(3);
+      case 1:
+        return std::numeric_limits<int64_t>::max() - Below(3);
+      case 2:
+        return static_cast<int64_t>(Below(2000)) - 1000;
+      default:
+        return static_cast<int64_t>((uint64_t{rng_()} << 32) | rng_());
+    }
+  }
+
+  long double Floating() {
+    switch (Below(8)) {
+      case 0:
+        return 0.0L * (Chance(50) ? -1 : 1);
+      case 1:
+        return std::numeric_limits<double>::infinity() * (Chance(50) ? -1 : 1);
+      case 2:
+        return std::nan("");
+      case 3:
+        return std::numeric_limits<double>::denorm_min() * Below(1000);
+      case 4:
+        return 1e300 * (Below(1000) + 1);
+      default: {
+        std::uniform_real_distribution<double> mantissa(-10, 10);
+        return std::ldexp(mantissa(rng_), Below(200) - 100);
+      }
+    }
+  }
+
+  std::string Text() {
+    std::string text;
+    int length = Chance(10) ? 200 + Below(600) : Below(30);
+    for (int i = 0; i < length; ++i) text += static_cast<char>(' ' + Below(95));
+    return text;
+  }
+
+  std::mt19937& rng() { return rng_; }
+
+ private:
+  std::mt19937 rng_;
+};
+
+// Formats with both and compares; stars come first in the argument list, as C has them.
+class Differential {
+ public:
+  template <typename T>
+  void Check(const std::string& format, int stars, const int* starValues, T value) {
+    switch (stars) {
+      case 0:
+        Compare(format, value);
+        break;
+      case 1:
+        Compare(format, starValues[0], value);
+        break;
+      default:
+        Compare(format, starValues[0], starValues[1], value);
+        break;
+    }
+  }
+
+  int checked() const { return checked_; }
+
+ private:
+  template <typename... Args>
+  void Compare(const std::string& format, Args... args) {
+    int expectedLength = std::snprintf(nullptr, 0, format.c_str(), args...);
+    ASSERT_GE(expectedLength, 0) << ::testing::PrintToString(format);
+    std::vector<char> expected(static_cast<size_t>(expectedLength) + 1);
+    std::snprintf(expected.data(), expected.size(), format.c_str(), args...);
+    std::vector<char> actual(static_cast<size_t>(expectedLength) + 64, '#');
+    int written = FmtString(actual.data(), format.c_str(), args...);
+    ASSERT_EQ(written, expectedLength) << ::testing::PrintToString(format);
+    ASSERT_EQ(std::string(actual.data()), std::string(expected.data()))
+        << ::testing::PrintToString(format);
+    ++checked_;
+  }
+
+  int checked_ = 0;
+};
+
+TEST(FmtStringDifferential, MatchesSnprintfOnGeneratedFormats) {
+  Generator gen(0x7A45E1);
+  Differential diff;
+  const std::string letters = "dioxXucsfeEgGp%";
+  for (int round = 0; round < 6000; ++round) {
+    char letter = letters[gen.Below(static_cast<int>(letters.size()))];
+    bool widthStar = false;
+    bool precisionStar = false;
+    std::string spec = "%" + gen.Flags() + gen.Number(&widthStar);
+    if (gen.Chance(50)) spec += "." + gen.Number(&precisionStar);
+    int stars = 0;
+    int starValues[2] = {};
+    if (widthStar) starValues[stars++] = gen.StarValue();
+    if (precisionStar) starValues[stars++] = gen.StarValue();
+    if (letter == '%') {
+      spec = "%%";  // the run-time's answer for flags on '%' is its own business
+      stars = 0;
+    }
+
+    // The size prefix and the argument type that goes with it.
+    const char* prefixes = "";
+    if (std::string("diouxX").find(letter) != std::string::npos)
+      prefixes = "HhLlljzt";
+    else if (std::string("feEgG").find(letter) != std::string::npos)
+      prefixes = "lD";
+    char prefix =
+        prefixes[0] != 0 && gen.Chance(70) ? prefixes[gen.Below(std::strlen(prefixes))] : 0;
+    std::string prefixText = prefix == 'H'   ? "hh"
+                             : prefix == 'L' ? "ll"
+                             : prefix == 'D' ? "L"
+                             : prefix != 0   ? std::string(1, prefix)
+                                             : "";
+    std::string format = gen.Literal() + spec.substr(0, spec.size() - (letter == '%' ? 1 : 0));
+    if (letter != '%') format += prefixText;
+    format += letter;
+    format += gen.Literal();
+    SCOPED_TRACE(format);
+
+    bool isSigned = letter == 'd' || letter == 'i';
+    int64_t integer = gen.Integer();
+    switch (letter) {
+      case 'd':
+      case 'i':
+      case 'o':
+      case 'u':
+      case 'x':
+      case 'X':
+        switch (prefix) {
+          case 'l':
+            isSigned ? diff.Check(format, stars, starValues, static_cast<long>(integer))
+                     : diff.Check(format, stars, starValues, static_cast<unsigned long>(integer));
+            break;
+          case 'L':
+            isSigned
+                ? diff.Check(format, stars, starValues, static_cast<long long>(integer))
+                : diff.Check(format, stars, starValues, static_cast<unsigned long long>(integer));
+            break;
+          case 'j':
+            diff.Check(format, stars, starValues, static_cast<intmax_t>(integer));
+            break;
+          case 'z':
+            diff.Check(format, stars, starValues, static_cast<size_t>(integer));
+            break;
+          case 't':
+            diff.Check(format, stars, starValues, static_cast<ptrdiff_t>(integer));
+            break;
+          default:  // hh, h and none all take an int
+            isSigned ? diff.Check(format, stars, starValues, static_cast<int>(integer))
+                     : diff.Check(format, stars, starValues, static_cast<unsigned>(integer));
+            break;
+        }
+        break;
+      case 'c':
+        diff.Check(format, stars, starValues, 1 + gen.Below(255));
+        break;
+      case 's': {
+        std::string text = gen.Text();
+        diff.Check(format, stars, starValues, text.c_str());
+        break;
+      }
+      case 'p':
+        diff.Check(format, stars, starValues,
+                   gen.Chance(10) ? nullptr : reinterpret_cast<void*>(integer));
+        break;
+      case '%':
+        diff.Check(format, 0, starValues, 0);
+        break;
+      default:
+        if (prefix == 'D')
+          diff.Check(format, stars, starValues, gen.Floating());
+        else
+          diff.Check(format, stars, starValues, static_cast<double>(gen.Floating()));
+        break;
+    }
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_EQ(diff.checked(), 6000);
+}
+
+// Several conversions of different types in one format, so that each must take exactly its own
+// argument from the list.
+TEST(FmtStringDifferential, MixedArgumentListsStayInStep) {
+  Generator gen(0xC0FFEE);
+  for (int round = 0; round < 500; ++round) {
+    SCOPED_TRACE(round);
+    int w = gen.StarValue();
+    int p = gen.StarValue();
+    long long big = gen.Integer();
+    double d = static_cast<double>(gen.Floating());
+    long double ld = gen.Floating();
+    std::string text = gen.Text();
+    short h = static_cast<short>(gen.Integer());
+    const char* format = "%*.*s|%lld|%hd|%-*g|%Le|%c|%#lx|%.*f|%p";
+    char expected[8192];
+    char actual[8192];
+    int n = std::snprintf(expected, sizeof expected, format, w, p, text.c_str(), big, h, w, d, ld,
+                          'Z', static_cast<unsigned long>(big), p, d, &text);
+    ASSERT_LT(n, static_cast<int>(sizeof expected));
+    EXPECT_EQ(FmtString(actual, format, w, p, text.c_str(), big, h, w, d, ld, 'Z',
+                        static_cast<unsigned long>(big), p, d, &text),
+              n);
+    EXPECT_STREQ(actual, expected);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,308 @@
+// Properties of the bounded multibyte operations over random text in every dialog encoding: what
+// they leave is always whole characters, a prefix of the input, and the longest such prefix that
+// the bound admits. The text is generated piece by piece, so its character boundaries are known
+// without asking the library.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "encoding/dialog_encoding.h"
+#include "strings/format.h"
+#include "strings/multibyte.h"
+#include "strings/utf8.h"
+
+namespace {
+
+// Text with the byte index of every character start, and of its end.
+struct Text {
+  std::string bytes;
+  std::vector<int> boundaries;  // ascending, 0 and the length included
+
+  // The longest prefix of whole characters no longer than limit.
+  int Cut(int limit) const {
+    int best = 0;
+    for (int b : boundaries)
+      if (b <= limit) best = b;
+    return best;
+  }
+  bool IsBoundary(int pos) const {
+    return std::binary_search(boundaries.begin(), boundaries.end(), pos);
+  }
+  int chars() const { return static_cast<int>(boundaries.size()) - 1; }
+};
+
+class TextGenerator {
+ public:
+  TextGenerator(int enc, uint32_t seed) : enc_(enc), table_(EncLeadTrailTable(enc)), rng_(seed) {}
+
+  int Below(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
+
+  Text Make(int maxChars) {
+    Text text;
+    text.boundaries.push_back(0);
+    for (int n = Below(maxChars + 1); n > 0; --n) {
+      if (enc_ == kDialogUtf8)
+        AddUtf8(text);
+      else if (enc_ == kDialogHostRoman)
+        Add(text, {Byte(1, 255)});
+      else
+        AddDoubleByte(text);
+    }
+    // Sometimes a character cut short by the terminator: a lead byte alone at the end.
+    if (Below(8) == 0) {
+      if (enc_ == kDialogUtf8)
+        Add(text, {static_cast<char>(0xE2), static_cast<char>(0x82)});
+      else if (table_ != nullptr && enc_ != kDialogHostRoman)
+        Add(text, {Lead()});
+    }
+    return text;
+  }
+
+ private:
+  char Byte(int low, int high) { return static_cast<char>(low + Below(high - low + 1)); }
+
+  void Add(Text& text, std::initializer_list<char> character) {
+    text.bytes.append(character.begin(), character.end());
+    text.boundaries.push_back(static_cast<int>(text.bytes.size()));
+  }
+
+  char Lead() {
+    for (;;) {
+      char c = Byte(0x80, 0xFF);
+      if (table_->lead[static_cast<unsigned char>(c)]) return c;
+    }
+  }
+  char Trail() {
+    for (;;) {
+      char c = Byte(0x40, 0xFF);
+      if (table_->trail[static_cast<unsigned char>(c)]) return c;
+    }
+  }
+  // A byte that starts no two-byte character (and, with notTrail, could not end one either).
+  char Single(bool notTrail) {
+    for (;;) {
+      char c = Byte(1, 255);
+      auto u = static_cast<unsigned char>(c);
+      if (!table_->lead[u] && !(notTrail && table_->trail[u])) return c;
+    }
+  }
+
+  void AddDoubleByte(Text& text) {
+    switch (Below(4)) {
+      case 0:
+        Add(text, {Single(false)});
+        break;
+      case 1:  // a lead byte that meets no trail byte stands alone
+        Add(text, {Lead()});
+        Add(text, {Single(true)});
+        break;
+      default:
+        Add(text, {Lead(), Trail()});
+        break;
+    }
+  }
+
+  void AddUtf8(Text& text) {
+    static const int32_t kRanges[4][2] = {
+        {0x01, 0x7F}, {0x80, 0x7FF}, {0x800, 0xFFFF}, {0x10000, 0x10FFFF}};
+    const int32_t* range = kRanges[Below(4)];
+    char out[4];
+    int n = Utf8Encode(range[0] + Below(range[1] - range[0] + 1), out);
+    text.bytes.append(out, static_cast<size_t>(n));
+    text.boundaries.push_back(static_cast<int>(text.bytes.size()));
+  }
+
+  int enc_;
+  const LeadTrailTable* table_;
+  std::mt19937 rng_;
+};
+
+// A heap block of exactly size bytes (at least one) holding initial, so that AddressSanitizer
+// catches a write past the size.
+std::unique_ptr<char[]> Block(const std::string& initial, int size) {
+  size_t bytes = std::max<size_t>(std::max(size, 1), initial.size() + 1);
+  std::unique_ptr<char[]> block(new char[bytes]);
+  std::memset(block.get(), '#', bytes);
+  std::memcpy(block.get(), initial.c_str(), initial.size() + 1);
+  return block;
+}
+
+int FormatV(char* buffer, int size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int written = FmtStringV(buffer, size, format, args);
+  va_end(args);
+  return written;
+}
+
+class MultibyteProperties : public testing::TestWithParam<int> {
+ protected:
+  void SetUp() override { saved_ = CurrentDialogEncoding; }
+  void TearDown() override { CurrentDialogEncoding = saved_; }
+  DialogEncoding saved() const { return saved_; }
+
+ private:
+  DialogEncoding saved_ = 0;
+};
+
+TEST_P(MultibyteProperties, BoundedOperationsKeepWholeCharactersOfAPrefix) {
+  const int enc = GetParam();
+  TextGenerator gen(enc, 0xB0D1E5 + static_cast<uint32_t>(enc));
+  for (int round = 0; round < 400; ++round) {
+    Text src = gen.Make(12);
+    Text head = gen.Make(4);
+    const int length = static_cast<int>(src.bytes.size());
+    const int size = gen.Below(length + 6) - 1;  // from -1 to past the length
+    SCOPED_TRACE(testing::Message() << "round " << round << " size " << size << " src "
+                                    << testing::PrintToString(src.bytes));
+
+    // MbCopyN: the longest whole-character prefix within size - 1.
+    auto copy = Block("", size);
+    int copied = MbCopyN(copy.get(), src.bytes.c_str(), size, enc);
+    if (size < 1) {
+      EXPECT_EQ(copied, 0);
+      EXPECT_EQ(copy[0], 0);  // Block leaves the empty string: nothing was written over it
+    } else {
+      EXPECT_EQ(copied, src.Cut(size - 1));
+      EXPECT_EQ(std::string(copy.get()), src.bytes.substr(0, copied));
+    }
+
+    // MbTruncate: the same cut in place; n at or past the length changes nothing.
+    auto cut = Block(src.bytes, 0);
+    MbTruncate(cut.get(), size, enc);
+    int kept = size < 0 ? 0 : size >= length ? length : src.Cut(size);
+    EXPECT_EQ(std::string(cut.get()), src.bytes.substr(0, kept));
+
+    // MbAppendN and MbAppendLimited after a head of whole characters.
+    const int headLength = static_cast<int>(head.bytes.size());
+    const int appendSize = size + headLength;
+    const int room = appendSize - 1 - headLength;
+    auto appended = Block(head.bytes, appendSize);
+    int result = MbAppendN(appended.get(), src.bytes.c_str(), appendSize, enc);
+    if (length == 0) {
+      EXPECT_EQ(result, 0);
+      EXPECT_EQ(std::string(appended.get()), head.bytes);
+    } else {
+      int taken = room > 0 ? src.Cut(room) : 0;
+      EXPECT_EQ(result, headLength + taken);
+      EXPECT_EQ(std::string(appended.get()), head.bytes + src.bytes.substr(0, taken));
+    }
+    const int maxCopy = gen.Below(length + 2);
+    auto limited = Block(head.bytes, appendSize);
+    result = MbAppendLimited(limited.get(), src.bytes.c_str(), appendSize, maxCopy, enc);
+    int taken = std::min(room, maxCopy) > 0 ? src.Cut(std::min(room, maxCopy)) : 0;
+    EXPECT_EQ(result, headLength + taken);
+    EXPECT_EQ(std::string(limited.get()), head.bytes + src.bytes.substr(0, taken));
+
+    // The string sink cuts formatted output the same way, from an argument and from the format.
+    CurrentDialogEncoding = enc;
+    auto formatted = Block("", size);
+    int written = FormatV(formatted.get(), size, "%s", src.bytes.c_str());
+    EXPECT_EQ(written, size < 1 ? 0 : src.Cut(size - 1));
+    if (size >= 1) {
+      EXPECT_EQ(std::string(formatted.get()), src.bytes.substr(0, written));
+    }
+    if (src.bytes.find('%') == std::string::npos) {
+      auto literal = Block("", size);
+      written = FormatV(literal.get(), size, src.bytes.c_str());
+      EXPECT_EQ(written, size < 1 ? 0 : src.Cut(size - 1));
+    }
+    CurrentDialogEncoding = saved();
+    if (HasFailure()) return;
+  }
+}
+
+TEST_P(MultibyteProperties, CountsBoundariesAndSearchesFromThem) {
+  const int enc = GetParam();
+  TextGenerator gen(enc, 0x5EA2C4 + static_cast<uint32_t>(enc));
+  for (int round = 0; round < 300; ++round) {
+    Text s = gen.Make(16);
+    SCOPED_TRACE(testing::Message()
+                 << "round " << round << " s " << testing::PrintToString(s.bytes));
+    EXPECT_EQ(MbCharCount(s.bytes.c_str(), enc), s.chars());
+
+    const int length = static_cast<int>(s.bytes.size());
+    for (int pos = 0; pos <= length + 1; ++pos) {
+      if (enc >= 1 && enc <= 4) {
+        EXPECT_EQ(MbIsTrailPosition(s.bytes.c_str(), pos, enc), pos < length && !s.IsBoundary(pos))
+            << pos;
+      }
+      if (enc == kDialogUtf8) {
+        EXPECT_EQ(Utf8BackToBoundary(s.bytes.c_str(), pos), pos >= length ? pos : s.Cut(pos))
+            << pos;
+      }
+    }
+
+    // MbFind of any run of bytes: the first boundary where it occurs.
+    if (length == 0) continue;
+    int from = gen.Below(length);
+    std::string needle = s.bytes.substr(from, 1 + gen.Below(std::min(length - from, 4)));
+    int expected = -1;
+    for (int b : s.boundaries)
+      if (b < length && s.bytes.compare(b, needle.size(), needle) == 0) {
+        expected = b;
+        break;
+      }
+    EXPECT_EQ(MbFind(s.bytes.c_str(), needle.c_str(), enc), expected)
+        << testing::PrintToString(needle);
+    if (HasFailure()) return;
+  }
+}
+
+std::string EncodingName(const testing::TestParamInfo<int>& info) {
+  static const char* const kNames[] = {"HostRoman", "ShiftJis", "Ksc5601",
+                                       "Big5",      "Gb2312",   "Utf8"};
+  return kNames[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDialogEncoding, MultibyteProperties, testing::Range(0, 6),
+                         EncodingName);
+
+TEST(Utf8Properties, CharacterEditsMatchAModel) {
+  TextGenerator gen(kDialogUtf8, 0xED17);
+  for (int round = 0; round < 300; ++round) {
+    Text s = gen.Make(10);
+    SCOPED_TRACE(testing::PrintToString(s.bytes));
+    std::vector<std::string> chars;
+    for (size_t i = 0; i + 1 < s.boundaries.size(); ++i)
+      chars.push_back(s.bytes.substr(s.boundaries[i], s.boundaries[i + 1] - s.boundaries[i]));
+    const int count = gen.Below(s.chars() + 3) - 1;
+
+    // Utf8CopyChars: the first count characters.
+    auto copy = Block("", static_cast<int>(s.bytes.size()) + 1);
+    int copied = Utf8CopyChars(copy.get(), s.bytes.c_str(), count);
+    int expectedCount = std::max(0, std::min(count, s.chars()));
+    EXPECT_EQ(copied, expectedCount);
+    std::string expected;
+    for (int i = 0; i < expectedCount; ++i) expected += chars[i];
+    EXPECT_EQ(std::string(copy.get()), expected);
+
+    // Utf8Reverse: the first count characters in reverse order, each kept whole.
+    auto reversed = Block(s.bytes, 0);
+    Utf8Reverse(reversed.get(), count);
+    expected.clear();
+    int k = count <= 1 ? 0 : std::min(count, s.chars());
+    for (int i = k - 1; i >= 0; --i) expected += chars[i];
+    for (int i = k; i < s.chars(); ++i) expected += chars[i];
+    EXPECT_EQ(std::string(reversed.get()), expected);
+
+    // Utf8AppendLimited: characters, not bytes, bound it.
+    auto limited = Block("", 4 * 16 + 1);
+    int size = gen.Below(12);
+    int total = Utf8AppendLimited(limited.get(), s.bytes.c_str(), size, count);
+    int taken = std::max(0, std::min({count, size - 1, s.chars()}));
+    EXPECT_EQ(total, taken);
+    expected.clear();
+    for (int i = 0; i < taken; ++i) expected += chars[i];
+    EXPECT_EQ(std::string(limited.get()), expected);
+    if (HasFailure()) return;
+  }
+}
+
+}  // namespace
