@@ -1,5 +1,6 @@
 // The formatted-output engine: walks a format, takes each conversion's argument by its letter and
-// size prefix, formats it with the C run-time's snprintf and hands every piece to the sink.
+// size prefix, formats it with the C run-time's snprintf (the plainest integers and strings
+// directly, to the same bytes) and hands every piece to the sink.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
