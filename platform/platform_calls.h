@@ -15,6 +15,10 @@ struct PlatformCalls {
   long long (*ReadAt)(int fd, void* buffer, size_t bytes, long long offset);  // pread
   int (*Close)(int fd);                                                       // close
   long long (*ReadLink)(const char* path, char* buffer, size_t size);         // readlink
+  unsigned long long (*MonotonicMs)();             // milliseconds of a steady clock
+  void (*SleepMs)(unsigned milliseconds);          // sleeps that long
+  void* (*DlOpen)(const char* path, int flags);    // dlopen
+  void* (*DlSym)(void* handle, const char* name);  // dlsym
 };
 
 // The live table; its entries are never null.

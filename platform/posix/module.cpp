@@ -1,6 +1,7 @@
 // Library loading and module handles over the dynamic linker.
 #include <dlfcn.h>
 #include <link.h>
+#include <strings.h>
 
 #include <climits>
 #include <cstdlib>
@@ -32,6 +33,25 @@ bool AddReference(const link_map* module, int extraFlags) {
   return dlopen(name, RTLD_LAZY | RTLD_NOLOAD | extraFlags) != nullptr;
 }
 
+// Windows' own libraries whose functions this platform library stands in for: loading one by
+// name gives this library, so that functions looked up at run time ("CoCreateInstanceEx" in
+// "ole32.dll") are found where they live here.
+constexpr const char* kSystemLibraries[] = {"ole32.dll"};
+
+bool IsSystemLibrary(const char* name) {
+  for (const char* system : kSystemLibraries) {
+    if (strcasecmp(name, system) == 0) return true;
+  }
+  return false;
+}
+
+// The file of this platform library itself.
+const char* PlatformLibraryPath() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&LoadLibraryA), &info) == 0) return nullptr;
+  return info.dli_fname;
+}
+
 }  // namespace
 
 const link_map* FindLoadedModule(HMODULE module) {
@@ -47,11 +67,14 @@ HMODULE WINAPI LoadLibraryA(LPCSTR path) {
   if (path == nullptr || path[0] == '\0') return nullptr;
   // Windows reports a module by its full path; the dynamic linker keeps the name it was given.
   char full[PATH_MAX];
-  if (std::strchr(path, '/') != nullptr) {
+  if (IsSystemLibrary(path)) {
+    path = PlatformLibraryPath();
+    if (path == nullptr) return nullptr;
+  } else if (std::strchr(path, '/') != nullptr) {
     if (realpath(path, full) == nullptr) return nullptr;
     path = full;
   }
-  void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  void* handle = g_platformCalls.DlOpen(path, RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) dlerror();  // clear the message: failure is reported by the null
   return handle;
 }
@@ -64,7 +87,7 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
   const link_map* map = FindLoadedModule(module);
   if (map == nullptr || IS_INTRESOURCE(name)) return nullptr;  // no ordinals here
-  void* symbol = dlsym(DlHandle(map), name);
+  void* symbol = g_platformCalls.DlSym(DlHandle(map), name);
   if (symbol == nullptr) {
     dlerror();
     return nullptr;

@@ -1,10 +1,13 @@
 // The C library behind the platform stand-ins.
 #include "platform/platform_calls.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 void* CallMalloc(size_t bytes) {
@@ -31,9 +34,28 @@ int CallClose(int fd) {
 long long CallReadLink(const char* path, char* buffer, size_t size) {
   return readlink(path, buffer, size);
 }
+unsigned long long CallMonotonicMs() {
+  timespec now = {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<unsigned long long>(now.tv_sec) * 1000u +
+         static_cast<unsigned long long>(now.tv_nsec) / 1000000u;
+}
+void CallSleepMs(unsigned milliseconds) {
+  timespec left = {static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+void* CallDlOpen(const char* path, int flags) {
+  return dlopen(path, flags);
+}
+void* CallDlSym(void* handle, const char* name) {
+  return dlsym(handle, name);
+}
 
-constexpr PlatformCalls kDefaultCalls = {CallMalloc, CallCalloc, CallRealloc, CallFree,
-                                         CallOpen,   CallReadAt, CallClose,   CallReadLink};
+constexpr PlatformCalls kDefaultCalls = {CallMalloc,      CallCalloc,  CallRealloc, CallFree,
+                                         CallOpen,        CallReadAt,  CallClose,   CallReadLink,
+                                         CallMonotonicMs, CallSleepMs, CallDlOpen,  CallDlSym};
 }  // namespace
 
 PlatformCalls g_platformCalls = kDefaultCalls;

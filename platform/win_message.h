@@ -1,0 +1,52 @@
+// Thread message queues with Windows' names: every thread that asks has one; messages are posted
+// to a thread (from any thread) and taken in order by that thread's message loop.
+//
+// There are no windows here beyond COM's own: DispatchMessageA runs the calls that COM posts to
+// an apartment (platform/com_calls.h) and ignores every other message.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/win_types.h"
+
+typedef void* HWND;
+typedef ULONG_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+
+struct POINT {
+  LONG x;  // horizontal
+  LONG y;  // vertical
+};
+
+struct MSG {
+  HWND hwnd;       // the window; null for a message posted to the thread
+  UINT message;    // the message number
+  WPARAM wParam;   // first parameter
+  LPARAM lParam;   // second parameter
+  DWORD time;      // GetTickCount when it was posted
+  POINT pt;        // where the cursor was (always 0 here)
+  DWORD lPrivate;  // reserved
+};
+static_assert(sizeof(MSG) == 48 && offsetof(MSG, message) == 8 && offsetof(MSG, wParam) == 16 &&
+              offsetof(MSG, lParam) == 24 && offsetof(MSG, time) == 32 && offsetof(MSG, pt) == 36);
+
+inline constexpr UINT WM_QUIT = 0x0012;
+inline constexpr UINT WM_USER = 0x0400;
+
+// The calling thread's identifier, as PostThreadMessageA takes it.
+DWORD WINAPI GetCurrentThreadId();
+// Waits for the next message of the calling thread and takes it. The filters must be null and
+// 0 (any window, any message). Returns 0 for WM_QUIT, which comes only once the queue is
+// otherwise empty; -1 for a null msg or a filter; nonzero for any other message.
+BOOL WINAPI GetMessageA(MSG* msg, HWND window, UINT first, UINT last);
+// Turns key messages into character messages; there are none here, so it returns FALSE.
+BOOL WINAPI TranslateMessage(const MSG* msg);
+// Runs the message: a call that COM posted to the calling thread's apartment runs here; other
+// messages have no window to go to. Returns 0.
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+// Asks the calling thread's message loop to end: GetMessageA returns WM_QUIT (wParam = code) once
+// the messages already posted have been taken.
+void WINAPI PostQuitMessage(int code);
+// Posts a message to the thread's queue (creating it): nonzero on success, FALSE for thread 0.
+BOOL WINAPI PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam);
