@@ -1,9 +1,64 @@
-// The end of a connection, in every mode: the host releasing the sink, or the client leaving.
+// The connection's two ends: an out-of-process client making it, and every mode ending it.
 #include "bridge/connection.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "bridge/client_entry.h"
 #include "bridge/client_state.h"
+#include "bridge/host_errno.h"
+#include "bridge/message_filter.h"
 #include "bridge/notification_sink.h"
+#include "platform/com_creation.h"
 #include "platform/com_runtime.h"
+#include "platform/win_message.h"
+#include "platform/win_module.h"
+#include "platform/win_text.h"
+
+int32_t ClientComInitialised = 0;
+IMessageFilter* InstalledMessageFilter = nullptr;
+
+namespace {
+
+// The library's filter: made on first need, then registered again by every connection. The
+// library never releases its own reference, so a filter that the apartment still holds can never
+// end under it.
+DefaultClientMessageFilterC* LibraryFilter() {
+  static DefaultClientMessageFilterC* filter = nullptr;
+  if (filter == nullptr) filter = new (std::nothrow) DefaultClientMessageFilterC;
+  return filter;
+}
+
+// text (ANSI) as a wide string in buffer; false when it does not fit whole.
+bool Widen(const char* text, WCHAR (&buffer)[kHostTextWidth]) {
+  return MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, kHostTextWidth) != 0;
+}
+
+CLSID HostClass(const CLSID* classId) {
+  if (classId != nullptr) return *classId;
+  CLSID chosen = kDefaultHostClass;
+  WCHAR wide[kHostTextWidth];
+  if (const char* text = std::getenv(kHostClassVariable)) {
+    if (!Widen(text, wide) || CLSIDFromString(wide, &chosen) != S_OK) chosen = kDefaultHostClass;
+  }
+  return chosen;
+}
+
+// Undoes what a failed HostConnect set up, so that the next attempt starts clean.
+void UndoConnect() {
+  ReleaseHostInterfaces();
+  if (InstalledMessageFilter != nullptr) {
+    InstalledMessageFilter = nullptr;
+    CoRegisterMessageFilter(nullptr, nullptr);
+  }
+  if (ClientComInitialised != 0) {
+    ClientComInitialised = 0;
+    CoUninitialize();
+  }
+}
+
+}  // namespace
 
 void HostDisconnect() {
   for (IUnknown*& entry : HostInterfaceTable) {
@@ -13,9 +68,116 @@ void HostDisconnect() {
     entry = nullptr;
     if (host != nullptr) host->Release();
   }
-  // Read only now: the releases above may have ended the sink.
+  // Read only now: the releases above may have ended the sink. When the host ended it, COM and
+  // the filter stay as they are: their owner is whoever runs the loop.
   if (HostNotificationsC* sink = ClientSink) {
+    // The host's stubs let the sink go here, which may end it: it is not touched again.
     CoDisconnectObject(static_cast<IHostNotifications0*>(sink), 0);
+    if (InstalledMessageFilter != nullptr) {
+      InstalledMessageFilter = nullptr;
+      CoRegisterMessageFilter(nullptr, nullptr);
+    }
+    if (ClientComInitialised != 0) {
+      ClientComInitialised = 0;
+      CoUninitialize();
+    }
   }
   ClientStopped = 1;
+}
+
+HRESULT InstallMessageFilter() {
+  DefaultClientMessageFilterC* filter = LibraryFilter();
+  if (filter == nullptr) return E_OUTOFMEMORY;
+  InstalledMessageFilter = filter->Face();
+  return CoRegisterMessageFilter(filter->Face(), nullptr);
+}
+
+IUnknown* CreateHostObject(const char* hostName, const CLSID* classId) {
+  const CLSID hostClass = HostClass(classId);
+  if (hostName == nullptr) {
+    void* host = nullptr;
+    if (FAILED(CoCreateInstance(hostClass, nullptr, CLSCTX_SERVER, IID_HostApi, &host))) {
+      return nullptr;
+    }
+    return static_cast<IUnknown*>(host);
+  }
+  WCHAR name[kHostTextWidth];
+  if (!Widen(hostName, name)) return nullptr;  // a name cut short would reach another machine
+  // Looked up at run time: a system without it cannot reach other machines at all.
+  HMODULE ole = LoadLibraryA("ole32.dll");
+  auto create = reinterpret_cast<CoCreateInstanceExFn>(reinterpret_cast<void (*)()>(
+      ole != nullptr ? GetProcAddress(ole, "CoCreateInstanceEx") : nullptr));
+  IUnknown* host = nullptr;
+  if (create != nullptr) {
+    COSERVERINFO server = {0, name, nullptr, 0};
+    MULTI_QI request = {&IID_HostApi, nullptr, E_FAIL};
+    if (SUCCEEDED(create(hostClass, nullptr, CLSCTX_SERVER, &server, 1, &request)) &&
+        SUCCEEDED(request.hr)) {
+      host = request.pItf;
+    } else if (request.pItf != nullptr) {
+      request.pItf->Release();
+    }
+  }
+  if (ole != nullptr) FreeLibrary(ole);
+  return host;
+}
+
+int32_t HostConnect(const ClientDescription* description, const char* hostName,
+                    const CLSID* classId) {
+  if (HostIsConnected() != 0) return 0;
+  ClientComInitialised = CoInitialize(nullptr) == S_OK ? 1 : 0;
+  if (ClientComInitialised != 0) InstallMessageFilter();
+  IUnknown* host = CreateHostObject(hostName, classId);
+  if (host == nullptr) {
+    HostErrno = ErrNoHost;
+    UndoConnect();
+    return ErrNoHost;
+  }
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, nullptr, &self);
+  const int32_t result = F_ApiClientInit(self, host, nullptr, description);
+  // The interface table holds its own references.
+  host->Release();
+  if (result != 0) {
+    HostErrno = result;
+    UndoConnect();
+  }
+  return result;
+}
+
+int32_t HostRunClient() {
+  if (HostConnect(nullptr, nullptr, nullptr) != 0) {
+    // There is no host console to show it on.
+    std::fprintf(stderr, "%s\n", ConnectFailureText);
+    HostDisconnect();
+    return 1;
+  }
+  while (ClientStopped == 0) PumpOneMessage(nullptr);
+  HostDisconnect();
+  return 0;
+}
+
+const char* HostConnectStatus() {
+  return HostConnect(nullptr, nullptr, nullptr) == 0 ? nullptr : ConnectFailureText;
+}
+
+int32_t PumpOneMessage(int32_t* out) {
+  if (out != nullptr) *out = 0;
+  MSG msg;
+  const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+  if (got == 0) {
+    ClientStopped = 1;
+  } else if (got > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+void StopClientLoop() {
+  ClientStopped = 1;
+}
+
+int32_t HostIsConnected() {
+  return HostInterface<HostApi>() != nullptr ? 1 : 0;
 }
