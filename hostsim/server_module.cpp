@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "hostsim/document_file.h"
+#include "hostsim/host_text.h"
 #include "hostsim/server_session.h"
 #include "platform/com_creation.h"
 #include "platform/symbols.h"
@@ -39,6 +40,23 @@ std::string HostPath(const std::string& path) {
   return host;
 }
 
+// The host's converter, opened on first need and kept, as the host keeps it.
+const SimHostText* HostText() {
+  static auto* text = new SimHostText(std::string(TANSEL_ICU_DATA_PARENT) + "/icu_data");
+  return text;
+}
+
+// The documents' texts as the host holds them: in its dialog encoding.
+void ToHostText(const SimHostText& text, std::vector<SimDocument>& documents) {
+  for (SimDocument& doc : documents) {
+    for (auto& [number, value] : doc.strings) value = text.ToHost(value);
+    for (SimMarker& marker : doc.markers) {
+      marker.type = text.ToHost(marker.type);
+      marker.text = text.ToHost(marker.text);
+    }
+  }
+}
+
 // Opens the documents the environment names; false (after saying why) when they cannot be read.
 bool OpenDocuments(SimSession& session) {
   const char* file = std::getenv("TANSEL_SIM_DOCUMENTS");
@@ -49,6 +67,7 @@ bool OpenDocuments(SimSession& session) {
     std::fprintf(stderr, "tansel host server: %s\n", error.c_str());
     return false;
   }
+  ToHostText(*session.text, documents);
   session.host.AddDocuments(documents);
   for (const SimDocument& d : documents) session.documents.emplace_back(d.id, d.name);
   return true;
@@ -74,11 +93,17 @@ class HostClassFactory final : public IClassFactory {
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     auto session = std::make_unique<SimSession>();
+    session->text = HostText();
+    if (!session->text->ok()) {
+      std::fprintf(stderr,
+                   "tansel host server: the host's converters are missing from %s (build the "
+                   "target tansel_host_converters)\n",
+                   session->text->package().c_str());
+      return E_FAIL;
+    }
     if (!OpenDocuments(*session)) return E_FAIL;
-#ifdef TANSEL_ICU_DATA_PARENT
     // The host's own directory holds "icu_data", where the host's converters are.
     session->host.SetString(0, kPropHostDirectory, HostPath(TANSEL_ICU_DATA_PARENT));
-#endif
     if (const char* busy = std::getenv("TANSEL_SIM_BUSY_MS")) {
       session->SetBusy(static_cast<DWORD>(std::strtoul(busy, nullptr, 10)));
     }
@@ -86,9 +111,7 @@ class HostClassFactory final : public IClassFactory {
     Sessions().push_back(std::move(session));
     return hr;
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override {
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
 HostClassFactory g_factory;

@@ -65,12 +65,14 @@ void SimSession::SetBusy(DWORD milliseconds) {
 }
 
 void SimSession::PrintOutput() {
+  auto shown = [this](const std::string& host) { return text ? text->FromHost(host) : host; };
   for (; consoleShown < host.Console().size(); ++consoleShown) {
-    std::printf("  [console] %s\n", host.Console()[consoleShown].c_str());
+    std::printf("  [console] %s\n", shown(host.Console()[consoleShown]).c_str());
   }
   for (; messagesShown < host.Messages().size(); ++messagesShown) {
     const SimShownMessage& m = host.Messages()[messagesShown];
-    std::printf("  [message box, type %d] %s\n", m.type, m.text ? m.text->c_str() : "(null text)");
+    std::printf("  [message box, type %d] %s\n", m.type,
+                m.text ? shown(*m.text).c_str() : "(null text)");
   }
   std::fflush(stdout);
 }

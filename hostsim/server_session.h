@@ -12,6 +12,7 @@
 #include "bridge/host_interfaces.h"
 #include "bridge/sink_interfaces.h"
 #include "hostsim/host_object.h"
+#include "hostsim/host_text.h"
 
 struct SimSession;
 
@@ -146,6 +147,7 @@ struct SimSession {
   void PrintOutput();
 
   SimHost host;
+  const SimHostText* text = nullptr;  // the host's encoding; null: texts are printed as they are
   std::vector<std::pair<ObjectId, std::string>> documents;  // opened after "Initialize"
   bool busy = false;                                        // busy until busyUntil
   DWORD busyUntil = 0;                                      // GetTickCount value

@@ -59,6 +59,7 @@ HRESULT ComCallServer(HRESULT (*call)(void* context), void* context);
 // the call still queued. Only S_OK may touch the apartment's objects.
 typedef void (*ComPostedCall)(void* context, HRESULT admitted);
 // Posts call(context) to the apartment of thread: it runs when that thread's message loop
-// dispatches it, after the apartment's filter admitted it (HandleInComingCall). Every posted call
-// runs exactly once, so a context it owns is freed there. E_INVALIDARG for thread 0 or no call.
+// dispatches it, after the apartment's filter admitted it (HandleInComingCall), or with
+// RPC_E_DISCONNECTED when the apartment ends first; either way once, so a context it owns is
+// freed there. E_INVALIDARG for thread 0 or no call.
 HRESULT ComPostCall(DWORD thread, ComPostedCall call, void* context);

@@ -200,6 +200,17 @@ TEST(ClientProgram, ConnectsReceivesInitializeAndTheNotificationAndShowsTheMarke
   EXPECT_EQ(run.output.find("never shown"), std::string::npos) << run.output;
 }
 
+TEST(ClientProgram, EveryRuleOfTheMarkerNoticeAndTextInTheHostsEncoding) {
+  const ClientRun run = RunClient("env -u HOSTGUID " + kRegistry +
+                                  " TANSEL_SIM_DOCUMENTS=" + EXAMPLES_DIR + "/cases.json");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("The first real Tansel marker."), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("First in the chain."), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("Second in the chain."), std::string::npos) << run.output;
+  // Sent to the plug-in in HostRoman, shown back in UTF-8.
+  EXPECT_NE(run.output.find("Caf\xC3\xA9 cr\xC3\xA8me"), std::string::npos) << run.output;
+}
+
 TEST(ClientProgram, ItsClassComesFromHostGuidWhenThatIsOne) {
   struct Row {
     int line;
