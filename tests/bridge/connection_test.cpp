@@ -20,6 +20,7 @@
 #include "platform/win_module.h"
 #include "tests/bridge/client_recorder.h"
 #include "tests/platform/fake_clock.h"
+#include "tests/support/fault_injection.h"
 
 namespace {
 
@@ -224,6 +225,23 @@ TEST_F(ConnectionTest, WithoutCoCreateInstanceExANamedHostFailsBeforeAnythingIsM
   EXPECT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(Made(), 1);
   EXPECT_EQ(ComInitializeDepth(), 1u);
+}
+
+TEST_F(ConnectionTest, AFailingClientEntryIsTheResultAndLeavesNothingBehind) {
+  {
+    // The sink is the first block the library asks for: without it the entry fails.
+    ScopedAllocationFailure refuse(0);
+    EXPECT_EQ(HostConnect(nullptr, nullptr, nullptr), -1);
+    EXPECT_GT(refuse.refused(), 0);
+  }
+  EXPECT_EQ(HostErrno, ErrHostCall);
+  EXPECT_EQ(Made(), 1);
+  EXPECT_EQ(LastHost()->OutstandingTotal(), 0);
+  EXPECT_EQ(LastHost()->Registrations(), 0);
+  EXPECT_EQ(HostIsConnected(), 0);
+  EXPECT_EQ(ComInitializeDepth(), 0u);
+  EXPECT_EQ(InstalledMessageFilter, nullptr);
+  EXPECT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);  // the next attempt starts clean
 }
 
 TEST_F(ConnectionTest, CreateHostObjectMakesTheObjectAndNothingElse) {

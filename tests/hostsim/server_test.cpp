@@ -11,6 +11,7 @@
 #include "bridge/client_state.h"
 #include "bridge/connection.h"
 #include "bridge/host_interfaces.h"
+#include "bridge/notification_sink.h"
 #include "hostsim/host_object.h"
 #include "platform/com_creation.h"
 #include "platform/com_runtime.h"
@@ -144,6 +145,36 @@ TEST_F(HostServerTest, TheHostsHoldOnTheSinkIsCutWhenTheClientDisconnects) {
   EXPECT_EQ(host->OutstandingTotal(), 0);
   host->ReleaseSink();
   EXPECT_EQ(ComStubCount(), stubs - 1);
+}
+
+TEST_F(HostServerTest, DocumentsAreOpenedOnlyForAClientThatAskedForNotificationTwo) {
+  // The library's default ClientInitialize asks for nothing.
+  setenv("TANSEL_SIM_DOCUMENTS", EXAMPLES_DIR "/report.json", 1);
+  ASSERT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);
+  unsetenv("TANSEL_SIM_DOCUMENTS");
+  SimHost* host = Last();
+  MSG msg;
+  ::testing::internal::CaptureStdout();
+  ASSERT_GT(GetMessageA(&msg, nullptr, 0, 0), 0);
+  DispatchMessageA(&msg);
+  const std::string said = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(said.find("\"Initialize\" sent"), std::string::npos) << said;
+  EXPECT_NE(said.find("notification 2 was not requested"), std::string::npos) << said;
+  EXPECT_EQ(host->Messages().size(), 0u);
+  // A second registration posts a second start-up.
+  int32_t error = -1;
+  auto* api = static_cast<HostApi*>(HostInterfaceTable[kHostApiIndex]);
+  ASSERT_EQ(api->SetNotification(2, 1, &error), S_OK);
+  ASSERT_EQ(api->RegisterClient(ClientSink->Unknown(), 0x17000000, nullptr), S_OK);
+  ::testing::internal::CaptureStdout();
+  ASSERT_GT(GetMessageA(&msg, nullptr, 0, 0), 0);
+  DispatchMessageA(&msg);
+  const std::string again = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(again.find("\"Quarterly report\" (document 1), notification 2 sent"), std::string::npos)
+      << again;
+  EXPECT_EQ(host->Registrations(), 2);
+  HostDisconnect();
+  CoUninitialize();  // the library's own CoInitialize answered S_FALSE: undoing it is ours
 }
 
 TEST_F(HostServerTest, DocumentsThatCannotBeReadMakeNoHost) {
