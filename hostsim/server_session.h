@@ -32,7 +32,8 @@ HRESULT SimAcross(SimSession* session, Call call) {
 HRESULT SimProxyQuery(SimSession* session, REFIID iid, void** out);
 
 // The proxy face of each interface. Slots whose signature the table does not declare yet take no
-// arguments and are forwarded here; declared ones are forwarded by the final classes below.
+// arguments and are forwarded here; declared ones are forwarded by the final classes below, and
+// a slot newly declared in the table must join them (until it does, its class stays abstract).
 #define SIM_PROXY_FORWARD(Method)                                     \
   HRESULT STDMETHODCALLTYPE Method() override {                       \
     return SimAcross(session_, [this] { return target_->Method(); }); \
@@ -69,6 +70,17 @@ HRESULT SimProxyQuery(SimSession* session, REFIID iid, void** out);
   }                              \
   ;
 #include "bridge/host_slots.inc"
+#undef SIM_PROXY_FORWARD
+#undef SIM_PROXY_SLOT_Unknown
+#undef SIM_PROXY_SLOT_UnknownString
+#undef SIM_PROXY_SLOT_UnknownRecord
+#undef SIM_PROXY_SLOT_UnknownKeptList
+#undef SIM_PROXY_SLOT_Register
+#undef SIM_PROXY_SLOT_Status
+#undef SIM_PROXY_SLOT_Value
+#undef SIM_PROXY_SLOT_ValueWithCode
+#undef SIM_PROXY_SLOT_StringWithCode
+#undef SIM_PROXY_SLOT_Policy
 
 class SimProxyHostApi final : public SimProxyBaseHostApi {
  public:
