@@ -71,3 +71,21 @@ std::optional<std::string> SimHostText::ToHost(const std::optional<std::string>&
 std::string SimHostText::FromHost(const std::string& host) const {
   return Convert(converter_->utf8, converter_->roman, host);
 }
+
+void SimHostText::ToHost(std::vector<SimDocument>& documents) const {
+  for (SimDocument& doc : documents) {
+    for (auto& [number, value] : doc.strings) value = ToHost(value);
+    for (SimMarker& marker : doc.markers) {
+      marker.type = ToHost(marker.type);
+      marker.text = ToHost(marker.text);
+    }
+  }
+}
+
+std::string SimHostPath(const std::string& path) {
+  std::string host = "C:" + path;
+  for (char& c : host) {
+    if (c == '/') c = '\\';
+  }
+  return host;
+}

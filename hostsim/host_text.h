@@ -6,6 +6,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "hostsim/document_file.h"
 
 class SimHostText {
  public:
@@ -24,9 +27,16 @@ class SimHostText {
   std::optional<std::string> ToHost(const std::optional<std::string>& utf8) const;
   // HostRoman to UTF-8.
   std::string FromHost(const std::string& host) const;
+  // Every text of the documents (string properties, marker types and texts) in HostRoman, as the
+  // host holds them; names stay UTF-8, for the simulator's own output.
+  void ToHost(std::vector<SimDocument>& documents) const;
 
  private:
   struct Converter;
   std::unique_ptr<Converter> converter_;
   std::string package_;
 };
+
+// A path of this system in the form the host uses: drive C: and backslashes. The library's platform
+// layer maps it back (C: to the root) when it hands the path to the system.
+std::string SimHostPath(const std::string& path);

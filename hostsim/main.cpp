@@ -50,16 +50,6 @@ std::string ClientName(const std::string& path) {
   return static_cast<const char*>(value);
 }
 
-// A path of this system in the form the host uses: drive C: and backslashes. The library's
-// platform layer maps it back (C: to the root) when it hands the path to the system.
-std::string HostPath(const std::string& path) {
-  std::string host = "C:" + path;
-  for (char& c : host) {
-    if (c == '/') c = '\\';
-  }
-  return host;
-}
-
 // Runs one call into the plug-in the way a host does: a fatal error raised inside the plug-in
 // stops at this boundary and is reported.
 bool CallPlugin(const char* what, const std::function<void()>& call) {
@@ -70,17 +60,6 @@ bool CallPlugin(const char* what, const std::function<void()>& call) {
     std::fprintf(stderr, "tansel-hostsim: the plug-in raised a fatal error (code %u) in %s\n",
                  static_cast<unsigned>(e.code), what);
     return false;
-  }
-}
-
-// The documents' texts as the host holds them: in its dialog encoding.
-void ToHostText(const SimHostText& text, std::vector<SimDocument>& documents) {
-  for (SimDocument& doc : documents) {
-    for (auto& [number, value] : doc.strings) value = text.ToHost(value);
-    for (SimMarker& marker : doc.markers) {
-      marker.type = text.ToHost(marker.type);
-      marker.text = text.ToHost(marker.text);
-    }
   }
 }
 
@@ -148,7 +127,7 @@ int main(int argc, char** argv) {
                  text.package().c_str());
     return kBadInput;
   }
-  ToHostText(text, documents);
+  text.ToHost(documents);
 
   std::error_code ec;
   if (!std::filesystem::is_regular_file(pluginPath, ec)) {
@@ -177,7 +156,7 @@ int main(int argc, char** argv) {
     SimHost host;
     host.AddDocuments(documents);
     // The host's own directory holds "icu_data", where the host's converters are.
-    host.SetString(0, kPropHostDirectory, HostPath(TANSEL_ICU_DATA_PARENT));
+    host.SetString(0, kPropHostDirectory, SimHostPath(TANSEL_ICU_DATA_PARENT));
     std::string name = ClientName(pluginPath);
     std::printf("Loaded %s (%s)\n", name.empty() ? "a plug-in" : ("\"" + name + "\"").c_str(),
                 pluginPath.c_str());

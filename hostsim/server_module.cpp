@@ -31,30 +31,10 @@ std::vector<std::unique_ptr<SimSession>>& Sessions() {
   return *sessions;
 }
 
-// A path of this system in the form the host uses: drive C: and backslashes.
-std::string HostPath(const std::string& path) {
-  std::string host = "C:" + path;
-  for (char& c : host) {
-    if (c == '/') c = '\\';
-  }
-  return host;
-}
-
 // The host's converter, opened on first need and kept, as the host keeps it.
 const SimHostText* HostText() {
   static auto* text = new SimHostText(std::string(TANSEL_ICU_DATA_PARENT) + "/icu_data");
   return text;
-}
-
-// The documents' texts as the host holds them: in its dialog encoding.
-void ToHostText(const SimHostText& text, std::vector<SimDocument>& documents) {
-  for (SimDocument& doc : documents) {
-    for (auto& [number, value] : doc.strings) value = text.ToHost(value);
-    for (SimMarker& marker : doc.markers) {
-      marker.type = text.ToHost(marker.type);
-      marker.text = text.ToHost(marker.text);
-    }
-  }
 }
 
 // Opens the documents the environment names; false (after saying why) when they cannot be read.
@@ -67,7 +47,7 @@ bool OpenDocuments(SimSession& session) {
     std::fprintf(stderr, "tansel host server: %s\n", error.c_str());
     return false;
   }
-  ToHostText(*session.text, documents);
+  session.text->ToHost(documents);
   session.host.AddDocuments(documents);
   for (const SimDocument& d : documents) session.documents.emplace_back(d.id, d.name);
   return true;
@@ -103,7 +83,7 @@ class HostClassFactory final : public IClassFactory {
     }
     if (!OpenDocuments(*session)) return E_FAIL;
     // The host's own directory holds "icu_data", where the host's converters are.
-    session->host.SetString(0, kPropHostDirectory, HostPath(TANSEL_ICU_DATA_PARENT));
+    session->host.SetString(0, kPropHostDirectory, SimHostPath(TANSEL_ICU_DATA_PARENT));
     if (const char* busy = std::getenv("TANSEL_SIM_BUSY_MS")) {
       session->SetBusy(static_cast<DWORD>(std::strtoul(busy, nullptr, 10)));
     }
