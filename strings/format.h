@@ -38,9 +38,9 @@ int FmtStringV(char* buffer, int size, const char* format, va_list args);
 // The string sink: copies at most the allowance of text with MbCopyN in the current dialog
 // encoding, never cutting a character; after a cut it takes nothing more. Returns the bytes copied.
 int FmtStringSink(void* context, const char* text, int length);
-// Copies the specification at format ('%' up to and including the first conversion letter, or to
-// the end) into out of kFmtSpecSize bytes, cut to fit and terminated; returns the position after
-// the whole specification.
+// Copies the conversion specification at format ('%' up to and including the first conversion
+// letter, or to the end) into out of kFmtSpecSize bytes, cut to fit and terminated; returns the
+// position after the whole specification.
 const char* FmtCopySpec(char* out, const char* format);
 // Replaces in place each '*' of spec (a buffer of size bytes) by the decimal text of the next int
 // argument, one per '*'. Returns 0, or -1 when the result would not fit: spec is then unchanged

@@ -179,9 +179,9 @@ int WriteDecimal(char* out, int value) {
   return length;
 }
 
-// The specification the run-time sees: the flags as written, the widths and precisions with '*'
-// resolved (a negative precision is no precision, as C has it), the size prefix that matches the
-// value handed over, and the letter ('C' becomes 's').
+// The conversion specification the run-time sees: the flags as written, the widths and precisions
+// with '*' resolved (a negative precision is no precision, as C has it), the size prefix that
+// matches the value handed over, and the letter ('C' becomes 's').
 void BuildRuntimeSpec(const char* s, const FmtParsedSpec& spec, int width, int precision,
                       char* out) {
   std::memcpy(out, s, static_cast<size_t>(spec.flagsEnd));

@@ -87,7 +87,7 @@ inline int FmtReadSize(const char* s, int i, char letter, FmtSize* size) {
   }
 }
 
-// Reads the specification that starts with the '%' at s.
+// Reads the conversion specification that starts with the '%' at s.
 inline FmtParsedSpec FmtParseSpec(const char* s) {
   FmtParsedSpec spec{};
   int end = 1;
