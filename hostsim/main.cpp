@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unicode/uloc.h>
+
 #include "bridge/client_entry.h"
 #include "hostsim/document_file.h"
 #include "hostsim/host_object.h"
@@ -78,9 +80,20 @@ void PrintOutput(const SimHost& host, const SimHostText& text, size_t& messages,
   if (!any && none != nullptr) std::printf("  %s\n", none);
 }
 
+// A host runs in its user's locale, and ICU's default follows it. Started from a POSIX shell
+// without one, ICU would pick en_US_POSIX, whose collation orders every capital before every small
+// letter; the simulator then runs as a US English host does.
+void UseHostLocale() {
+  if (std::strcmp(uloc_getDefault(), "en_US_POSIX") == 0) {
+    UErrorCode error = U_ZERO_ERROR;
+    uloc_setDefault("en_US", &error);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseHostLocale();
   std::string pluginPath = TANSEL_DEFAULT_PLUGIN;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {

@@ -13,8 +13,8 @@ struct SimRun {
   std::string output;  // standard output and error together
 };
 
-SimRun RunSimulator(const std::string& arguments) {
-  std::string command = std::string(HOSTSIM_PATH) + " " + arguments + " 2>&1";
+SimRun RunSimulator(const std::string& arguments, const std::string& environment = "") {
+  std::string command = environment + " " + std::string(HOSTSIM_PATH) + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   SimRun run{-1, {}};
   if (pipe == nullptr) return run;
@@ -86,5 +86,16 @@ TEST(HostSimulator, BadInputIsNamedWithANonZeroExit) {
     SimRun run = RunSimulator(row.arguments);
     EXPECT_EQ(run.status, row.status) << run.output;
     EXPECT_NE(run.output.find(row.message), std::string::npos) << run.output;
+  }
+}
+
+TEST(HostSimulator, RunsPluginsInAUserLocaleEvenFromAPosixShell) {
+  // Under en_US_POSIX every capital sorts before every small letter, even at secondary strength.
+  for (const char* locale : {"LC_ALL=C", "LC_ALL=en_US.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    SimRun run = RunSimulator(
+        std::string("--plugin ") + LOCALE_PLUGIN + " " + EXAMPLES_DIR + "/report.json", locale);
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("[console] a = A"), std::string::npos) << run.output;
   }
 }
