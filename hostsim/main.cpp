@@ -219,6 +219,7 @@ int main(int argc, char** argv) {
       std::printf("Shut down: the plug-in gave back every host reference.\n");
     }
   }
-  FreeLibrary(module);
+  // Like a host, keep the plug-in loaded until the process ends: what it keeps for its lifetime
+  // (converters, collators) stays reachable instead of being cut loose by the unload.
   return status;
 }
