@@ -43,8 +43,9 @@ TEST(MessageQueue, TakingTheQuitMessageLeavesNothingQueued) {
   // Nothing is left: the next read waits for the next post instead of quitting again.
   EXPECT_FALSE(HasQueuedMessage());
   std::thread poster([&] { PostThreadMessageA(self, WM_USER + 3, 0, 0); });
-  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+  BOOL got = GetMessageA(&msg, nullptr, 0, 0);
   poster.join();
+  ASSERT_EQ(got, TRUE);
   EXPECT_EQ(msg.message, WM_USER + 3u);
   EXPECT_FALSE(HasQueuedMessage());
 }
