@@ -21,6 +21,13 @@
 
 namespace {
 
+// The part of a specification before its size prefix and letter, with the values of its stars.
+struct Spec {
+  std::string text;
+  int stars = 0;
+  int starValues[2] = {};
+};
+
 class Generator {
  public:
   explicit Generator(uint32_t seed) : rng_(seed) {}
@@ -67,6 +74,18 @@ class Generator {
   }
 
   int StarValue() { return Chance(20) ? -Below(300) : Below(300); }
+
+  // '%', flags, a width and sometimes a precision.
+  Spec MakeSpec() {
+    Spec spec;
+    bool widthStar = false;
+    bool precisionStar = false;
+    spec.text = "%" + Flags() + Number(&widthStar);
+    if (Chance(50)) spec.text += "." + Number(&precisionStar);
+    if (widthStar) spec.starValues[spec.stars++] = StarValue();
+    if (precisionStar) spec.starValues[spec.stars++] = StarValue();
+    return spec;
+  }
 
   int64_t Integer() {
     switch (Below(5)) {
@@ -157,14 +176,10 @@ TEST(FmtStringDifferential, MatchesSnprintfOnGeneratedFormats) {
   const std::string letters = "dioxXucsfeEgGp%";
   for (int round = 0; round < 6000; ++round) {
     char letter = letters[gen.Below(static_cast<int>(letters.size()))];
-    bool widthStar = false;
-    bool precisionStar = false;
-    std::string spec = "%" + gen.Flags() + gen.Number(&widthStar);
-    if (gen.Chance(50)) spec += "." + gen.Number(&precisionStar);
-    int stars = 0;
-    int starValues[2] = {};
-    if (widthStar) starValues[stars++] = gen.StarValue();
-    if (precisionStar) starValues[stars++] = gen.StarValue();
+    Spec generated = gen.MakeSpec();
+    std::string spec = generated.text;
+    int stars = generated.stars;
+    int* starValues = generated.starValues;
     if (letter == '%') {
       spec = "%%";  // the run-time's answer for flags on '%' is its own business
       stars = 0;
@@ -288,16 +303,9 @@ TEST(FmtStringDifferential, WideStringsAndCharactersMatchSnprintf) {
     if (std::setlocale(LC_CTYPE, locale) == nullptr) continue;  // no UTF-8 locale here
     bool utf8 = std::strcmp(locale, "C") != 0;
     for (int round = 0; round < 1500; ++round) {
-      bool widthStar = false;
-      bool precisionStar = false;
-      std::string spec = "%" + gen.Flags() + gen.Number(&widthStar);
-      if (gen.Chance(50)) spec += "." + gen.Number(&precisionStar);
-      int stars = 0;
-      int starValues[2] = {};
-      if (widthStar) starValues[stars++] = gen.StarValue();
-      if (precisionStar) starValues[stars++] = gen.StarValue();
+      Spec spec = gen.MakeSpec();
       bool string = gen.Chance(70);
-      std::string format = gen.Literal() + spec + (string ? "ls" : "lc") + gen.Literal();
+      std::string format = gen.Literal() + spec.text + (string ? "ls" : "lc") + gen.Literal();
       SCOPED_TRACE(format);
       std::string narrow = gen.Text();
       std::wstring text(narrow.begin(), narrow.end());
@@ -306,9 +314,10 @@ TEST(FmtStringDifferential, WideStringsAndCharactersMatchSnprintf) {
           if (gen.Chance(20)) c = extra[gen.Below(static_cast<int>(extra.size()))];
       }
       if (string)
-        diff.Check(format, stars, starValues, text.c_str());
+        diff.Check(format, spec.stars, spec.starValues, text.c_str());
       else
-        diff.Check(format, stars, starValues, static_cast<wint_t>(text.empty() ? L'x' : text[0]));
+        diff.Check(format, spec.stars, spec.starValues,
+                   static_cast<wint_t>(text.empty() ? L'x' : text[0]));
       if (HasFatalFailure()) break;
     }
   }
