@@ -30,7 +30,7 @@ struct SlotRow {
 };
 
 const SlotRow kHostSlots[] = {
-#define HOST_SLOT(Interface, slot, Method, Shape, Params) \
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params) \
   {#Interface, #Method, slot, VtableSlot(&Interface::Method)},
 #include "bridge/host_slots.inc"
 };

@@ -21,9 +21,9 @@ namespace {
 #define HOST_INTERFACE(Name, ...)  \
   class Stub##Name : public Name { \
    public:
-#define HOST_SLOT(Interface, slot, Method, Shape, Params) \
-  HRESULT STDMETHODCALLTYPE Method Params override {      \
-    return E_NOTIMPL;                                     \
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params)       \
+  HRESULT STDMETHODCALLTYPE Method HOST_PARAMS(Shape, Type, Params) override { \
+    return E_NOTIMPL;                                                          \
   }
 #define HOST_INTERFACE_END(Name) \
   }                              \
