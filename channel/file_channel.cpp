@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "channel/channel_stream.h"
 #include "strings/memory.h"
 
 namespace {
@@ -22,6 +23,20 @@ bool StreamSeek(IStream* stream, int64_t move, DWORD origin) {
   LARGE_INTEGER distance;
   distance.QuadPart = move;
   return SUCCEEDED(stream->Seek(distance, origin, nullptr));
+}
+
+// Readies a channel for bytes written to its stream at the logical position: a reading channel's
+// stream stands past the unread read-ahead, so it steps back and the read-ahead is dropped. False
+// when the stream refused to move; the channel is then unchanged.
+bool SwitchToWriting(FileChannel* channel) {
+  if (channel->lastOp == kChanOpRead) {
+    const int unread = channel->bufferFill - channel->bufferPos;
+    if (unread > 0 && !StreamSeek(channel->stream, -unread, STREAM_SEEK_CUR)) return false;
+    channel->bufferPos = 0;
+    channel->bufferFill = 0;
+  }
+  channel->lastOp = kChanOpWrite;
+  return true;
 }
 
 // The bytes that size × count items make, or -1 when the request may transfer nothing.
@@ -100,16 +115,7 @@ int ChanRead(void* destination, int size, int count, FileChannel* channel) {
 int ChanWrite(const void* source, int size, int count, FileChannel* channel) {
   if (channel == nullptr || (channel->access & kChanWritable) == 0) return 0;
   const int64_t total = TransferTotal(size, count);
-  if (total < 0) return 0;
-  if (channel->lastOp == kChanOpRead) {
-    // The stream stands past the unread read-ahead: step back so the bytes land at the logical
-    // position.
-    const int unread = channel->bufferFill - channel->bufferPos;
-    if (unread > 0 && !StreamSeek(channel->stream, -unread, STREAM_SEEK_CUR)) return 0;
-    channel->bufferPos = 0;
-    channel->bufferFill = 0;
-  }
-  channel->lastOp = kChanOpWrite;
+  if (total < 0 || !SwitchToWriting(channel)) return 0;
 
   const auto* in = static_cast<const unsigned char*>(source);
   int64_t remaining = total;
@@ -224,4 +230,26 @@ int ChanFlush(FileChannel* channel) {
 int ChanAtEnd(FileChannel* channel) {
   if (channel == nullptr) MemBailOut();
   return channel->atEnd;
+}
+
+int ChanCopyRest(FileChannel* source, FileChannel* destination) {
+  if (source == nullptr || destination == nullptr) MemBailOut();
+  if ((source->access & kChanReadable) == 0 || (destination->access & kChanWritable) == 0) return 1;
+  // The source's own pending writes are part of what is copied.
+  if (!FlushPending(source)) return 1;
+  const int unread = source->bufferFill - source->bufferPos;
+  if (source->lastOp == kChanOpRead && unread > 0) {
+    if (ChanWrite(source->buffer + source->bufferPos, 1, unread, destination) != unread) return 1;
+    source->bufferPos = 0;
+    source->bufferFill = 0;
+  }
+  if (!FlushPending(destination) || !SwitchToWriting(destination)) return 1;
+  ULARGE_INTEGER everything;
+  everything.QuadPart = ~0ull;
+  const HRESULT copied = source->stream->CopyTo(destination->stream, everything, nullptr, nullptr);
+  if (copied == S_OK) return 0;
+  if (copied != E_NOTIMPL) return 1;
+  return StreamCopyBytes(0xFFFFFFFFu, source->stream, nullptr, destination->stream, nullptr) != 0
+             ? 0
+             : 1;
 }
