@@ -6,6 +6,7 @@
 
 #include "channel/channel_stream.h"
 #include "encoding/convert.h"
+#include "path/net_files.h"
 #include "strings/memory.h"
 
 namespace {
@@ -37,9 +38,8 @@ bool ParseMode(const char* mode, OpenMode* out) {
   }
 }
 
-}  // namespace
-
-FileChannel* ChanOpenText(const char* text, const char* mode) {
+// Opens a channel on text, a file name in the current dialog encoding.
+FileChannel* OpenOnText(const char* text, const char* mode) {
   OpenMode open = {};
   if (text == nullptr || text[0] == '\0' || mode == nullptr || !ParseMode(mode, &open))
     return nullptr;
@@ -72,6 +72,13 @@ FileChannel* ChanOpenText(const char* text, const char* mode) {
   return channel;
 }
 
+}  // namespace
+
+FileChannel* ChanOpen(const FilePath* path, const char* mode) {
+  if (path == nullptr) MemBailOut();
+  return OpenOnText(path->text, mode);
+}
+
 int ChanClose(FileChannel* channel) {
   if (channel == nullptr) return -1;
   int result = 0;
@@ -81,6 +88,8 @@ int ChanClose(FileChannel* channel) {
     result = -1;  // the file lacks bytes the caller wrote
   }
   channel->stream->Release();  // the last reference closes the platform file
+  // A network file's cache copy goes back to its server; NetLib leaves local names alone.
+  if ((channel->access & kChanWritable) != 0) NetSaveFile(channel->name);
   MemFree(channel->name);
   MemFree(channel);
   return result;

@@ -3,8 +3,10 @@
 #include "channel/channel_stream.h"
 
 #include "channel/name_alias.h"
+#include "path/net_files.h"
 #include "platform/win_file.h"
 #include "platform/win_text.h"
+#include "strings/memory.h"
 
 namespace {
 
@@ -118,7 +120,23 @@ HRESULT STDMETHODCALLTYPE ChannelStreamC::Clone(IStream**) {
 int StreamOpenFile(ChannelStreamC* stream, const char* name, int kind, int createAlways) {
   if (stream == nullptr || name == nullptr || stream->handle != 0) return 0;
   name = ChanLookupNameAlias(name);
-  return OpenPlatformFile(stream, name, kind, createAlways);
+  char* local = nullptr;
+  if (NetIsNetworkName(name) != 0) {
+    // A network file is opened through its local cache copy: fetched, or found in the cache, or
+    // for writing a cache name for a new file.
+    int error = 0;
+    if (NetOpenCachedLocal(name, &local, &error) != 0) {
+      local = nullptr;
+      if (kind == kStreamOpenWrite || kind == kStreamOpenReadWrite) {
+        if (NetGetCacheFileName(name, &local) != 0) local = nullptr;
+      }
+    }
+    if (local == nullptr) return 0;
+    name = local;
+  }
+  const int opened = OpenPlatformFile(stream, name, kind, createAlways);
+  MemFree(local);
+  return opened;
 }
 
 int StreamCopyBytes(uint32_t count, IStream* source, uint32_t* readTotal, IStream* destination,

@@ -37,7 +37,10 @@ class ChannelFiles : public testing::Test {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   }
   static FileChannel* Open(const std::string& path, const char* mode) {
-    return ChanOpenText(path.c_str(), mode);
+    FilePath* object = PathNewFromText(path.c_str());
+    FileChannel* channel = ChanOpen(object, mode);
+    PathFree(object);
+    return channel;
   }
 
   std::string dir_;
