@@ -81,7 +81,10 @@ void Fill(PropertyValue& entry, const Entry& from) {
 template <size_t n>
 PropertyValueList Build(uint32_t declared, const Entry (&entries)[n], bool checked) {
   PropertyValueList list = PropDefaultsAllocate(declared);
-  if (list.count == 0 || list.items == nullptr) return PropertyValueList{0, nullptr};
+  if (list.count == 0 || list.items == nullptr) {
+    PropListFree(&list);  // an empty list may still hold a block
+    return PropertyValueList{0, nullptr};
+  }
   uint32_t filled = 0;
   for (; filled < n && filled < list.count; ++filled) Fill(list.items[filled], entries[filled]);
   if (checked && n != list.count) {

@@ -30,7 +30,7 @@ PropertyValueList OwnList() {
 enum Designates { kNull, kOwn, kLibrary, kNoPointer };
 
 TEST_F(HostKeptListsTest, TheCallersPointerInEveryState) {
-  PropertyValueList own = OwnList();
+  PropertyValueList own{0, nullptr};
   PropertyValueList* result = nullptr;
   const struct {
     int line;
