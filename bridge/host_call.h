@@ -125,11 +125,6 @@ Value HostResultCall(Value neutral, Take take, Drop drop, HostMethod<Interface, 
   return copy;
 }
 
-// String result: the client's copy (free it with the C heap), or null.
-template <typename Interface, typename... Params, typename... Args>
-char* HostStringCall(HostMethod<Interface, Params...> method, Args... args) {
-  return HostResultCall<char*>(nullptr, HostTakeString, HostClientFree, method, args...);
-}
 
 // Get call: a value with an error code, deep-copied into the client's heap when it holds host
 // memory (a fixed record is written in place). The zeroed value on any failure.

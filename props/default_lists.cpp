@@ -148,19 +148,41 @@ constexpr Entry kObjectCall[] = {I(4, 1), I(5, 0), I(8, 1), I(2, 1)};
 
 constexpr Entry k29[] = {I(29, 1)};
 
-// Releases the option list and the result list the call left, and passes the result on.
-int32_t Finish(PropertyValueList& options, PropertyValueList* result, int32_t status) {
+// The name as the host reads it: UTF-8, converted into a block of its own unless the dialog
+// encoding is UTF-8 already.
+class HostNameText {
+ public:
+  explicit HostNameText(const char* name) {
+    if (CurrentDialogEncoding == kDialogUtf8) {
+      text_ = name;
+    } else {
+      converted_ = EncCurrentToUtf8(name);
+      text_ = converted_;
+    }
+  }
+  ~HostNameText() { MemFree(converted_); }
+  HostNameText(const HostNameText&) = delete;
+  HostNameText& operator=(const HostNameText&) = delete;
+  const char* get() const { return text_; }
+
+ private:
+  const char* text_ = nullptr;
+  char* converted_ = nullptr;
+};
+
+// Runs call(options, &result) and releases the option list and the result list the call left.
+// A list that was needed and could not be built makes no call: HostErrno = ErrNoDefaultList, 0.
+template <typename Call>
+int32_t CallWithOptions(PropertyValueList options, bool needed, Call call) {
+  if (needed && options.count == 0) {
+    HostErrno = ErrNoDefaultList;
+    return 0;
+  }
+  PropertyValueList* result = nullptr;
+  const int32_t status = call(&options, &result);
   PropListFree(&options);
   if (result != nullptr) PropListFree(result);
   return status;
-}
-
-// The name as the host reads it: UTF-8 (a new block in converted, released by the caller).
-const char* HostName(const char* name, char*& converted) {
-  converted = nullptr;
-  if (CurrentDialogEncoding == kDialogUtf8) return name;
-  converted = EncCurrentToUtf8(name);
-  return converted;
 }
 
 }  // namespace
@@ -200,43 +222,24 @@ PropertyValueList PropDefaultsObjectCall() {
 }
 
 int32_t PropCallNamedWithDefaults(const char* name, int32_t useDefaults) {
-  PropertyValueList* result = nullptr;
-  PropertyValueList options{0, nullptr};
-  if (useDefaults != 0) {
-    options = PropDefaultsNamedCall(0);
-    if (options.count == 0) {
-      HostErrno = ErrNoDefaultList;
-      return 0;
-    }
-  }
-  char* converted = nullptr;
-  const int32_t status = HostNamedListCall(HostName(name, converted), &options, &result);
-  MemFree(converted);
-  return Finish(options, result, status);
+  const PropertyValueList options =
+      useDefaults != 0 ? PropDefaultsNamedCall(0) : PropertyValueList{0, nullptr};
+  return CallWithOptions(options, useDefaults != 0, [&](auto* list, auto** result) {
+    return HostNamedListCall(HostNameText(name).get(), list, result);
+  });
 }
 
 int32_t PropCallNamedWith29(const char* name, int32_t useDefaults) {
-  PropertyValueList* result = nullptr;
-  PropertyValueList options = useDefaults != 0 ? PropDefaultsNamedCall(1) : PropDefaults29();
-  if (options.count == 0) {
-    HostErrno = ErrNoDefaultList;
-    return 0;
-  }
-  return Finish(options, result, HostNamedListCall(name, &options, &result));
+  const PropertyValueList options = useDefaults != 0 ? PropDefaultsNamedCall(1) : PropDefaults29();
+  return CallWithOptions(options, true, [&](auto* list, auto** result) {
+    return HostNamedListCall(name, list, result);  // the name as it stands
+  });
 }
 
 int32_t PropCallObjectWithDefaults(ObjectId object, const char* name, int32_t useDefaults) {
-  PropertyValueList* result = nullptr;
-  PropertyValueList options{0, nullptr};
-  if (useDefaults != 0) {
-    options = PropDefaultsObjectCall();
-    if (options.count == 0) {
-      HostErrno = ErrNoDefaultList;
-      return 0;
-    }
-  }
-  char* converted = nullptr;
-  const int32_t status = HostObjectListCall(object, HostName(name, converted), &options, &result);
-  MemFree(converted);
-  return Finish(options, result, status);
+  const PropertyValueList options =
+      useDefaults != 0 ? PropDefaultsObjectCall() : PropertyValueList{0, nullptr};
+  return CallWithOptions(options, useDefaults != 0, [&](auto* list, auto** result) {
+    return HostObjectListCall(object, HostNameText(name).get(), list, result);
+  });
 }

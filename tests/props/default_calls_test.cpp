@@ -13,23 +13,9 @@
 #include "encoding/dialog_encoding.h"
 #include "platform/win_memory.h"
 #include "props/default_lists.h"
+#include "tests/support/host_stubs.h"
 
 namespace {
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#define HOST_INTERFACE(Name, ...)  \
-  class Stub##Name : public Name { \
-   public:
-#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params)       \
-  HRESULT STDMETHODCALLTYPE Method HOST_PARAMS(Shape, Type, Params) override { \
-    return E_NOTIMPL;                                                          \
-  }
-#define HOST_INTERFACE_END(Name) \
-  }                              \
-  ;
-#include "bridge/host_slots.inc"
-#pragma GCC diagnostic pop
 
 // What a list call received.
 struct Call {
