@@ -125,7 +125,6 @@ Value HostResultCall(Value neutral, Take take, Drop drop, HostMethod<Interface, 
   return copy;
 }
 
-
 // Get call: a value with an error code, deep-copied into the client's heap when it holds host
 // memory (a fixed record is written in place). The zeroed value on any failure.
 template <typename Value, typename Interface, typename... Params, typename... Args>
