@@ -295,31 +295,31 @@ TEST_F(HostCallsTest, SetAndPlainShapes) {
     int line;
     SimFault fault;
     int32_t setErrno;    // after HostSetCall on SetNotification
-    int32_t plainErrno;  // after HostPlainCall on an unimplemented slot (E_NOTIMPL unless faulted)
+    int32_t plainErrno;  // after HostPlainCall on a slot without out-parameters
   } rows[] = {
-      {__LINE__, SimFault::kNone, kEarlier, ErrHostCall},
+      {__LINE__, SimFault::kNone, kEarlier, kEarlier},
       {__LINE__, SimFault::kBusy, ErrHostBusy, ErrHostBusy},
       {__LINE__, SimFault::kFail, ErrHostCall, ErrHostCall},
-      {__LINE__, SimFault::kNoCode, ErrHostCall, ErrHostCall},
-      {__LINE__, SimFault::kCode, 7, ErrHostCall},
+      {__LINE__, SimFault::kNoCode, ErrHostCall, kEarlier},
+      {__LINE__, SimFault::kCode, 7, kEarlier},
   };
   ASSERT_EQ(Connect(), 0);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     host.ClearFaults();
     host.SetFault(kHostApiIndex, 8, row.fault, 7);
-    host.SetFault(kHostApiIndex, 4, row.fault, 7);
+    host.SetFault(kHostApiIndex, 5, row.fault, 7);
     HostErrno = kEarlier;
     HostSetCall<HostApi>(&HostApi::SetNotification, 2, 1);
     EXPECT_EQ(HostErrno, row.setErrno);
     HostErrno = kEarlier;
-    HostPlainCall<HostApi>(&HostApi::Slot4);
+    HostPlainCall<HostApi>(&HostApi::Slot5, ObjectId{0});
     EXPECT_EQ(HostErrno, row.plainErrno);
   }
   host.ClearFaults();
   host.ReleaseSink();  // the end of the connection: the interfaces are gone
   HostErrno = 0;
-  HostPlainCall<HostApi>(&HostApi::Slot4);
+  HostPlainCall<HostApi>(&HostApi::Slot5, ObjectId{0});
   EXPECT_EQ(HostErrno, ErrHostCall);
 }
 
