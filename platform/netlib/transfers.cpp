@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "platform/netlib/netlib_errors.h"
+#include "platform/netlib/url_rules.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ class Request {
     handle_ = curl_easy_init();
     if (handle_ == nullptr) return;
     progress_.timeoutMs = TransferTimeoutMs();
-    curl_easy_setopt(handle_, CURLOPT_URL, url.c_str());
+    url_ = UrlEncodeInvalid(url);  // a name with a space is still the file it names
+    curl_easy_setopt(handle_, CURLOPT_URL, url_.c_str());
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -141,6 +143,7 @@ class Request {
 
  private:
   CURL* handle_ = nullptr;
+  std::string url_;  // curl keeps a pointer to it
   Progress progress_{kNetLibDefaultTimeoutMs};
   long status_ = 0;
 };

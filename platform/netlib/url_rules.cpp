@@ -5,6 +5,7 @@
 #include "platform/netlib/url_rules.h"
 
 #include <cctype>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -160,10 +161,25 @@ std::string UrlRemoveDotSegments(const std::string& path) {
   return out;
 }
 
+std::string UrlEncodeInvalid(const std::string& text) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr) {
+      out += '%';
+      out += digits[c >> 4];
+      out += digits[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 std::optional<std::string> UrlResolve(const std::string& base, const std::string& reference) {
-  const UrlParts b = UrlSplit(base);
+  const UrlParts b = UrlSplit(UrlEncodeInvalid(base));
   if (!b.hasScheme) return std::nullopt;
-  const UrlParts r = UrlSplit(reference);
+  const UrlParts r = UrlSplit(UrlEncodeInvalid(reference));
   UrlParts t;
   if (r.hasScheme) {
     t = r;
@@ -231,7 +247,7 @@ std::optional<std::string> UrlRelative(const std::string& base, const std::strin
 }
 
 std::string UrlClean(const std::string& url) {
-  UrlParts parts = UrlSplit(url);
+  UrlParts parts = UrlSplit(UrlEncodeInvalid(url));
   parts.scheme = Lower(parts.scheme);
   parts.authority = LowerHost(NormalisePercent(parts.authority));
   parts.path = UrlRemoveDotSegments(NormalisePercent(parts.path));
