@@ -42,80 +42,69 @@ FileChannel* OpenChannel(const std::string& name, const char* mode) {
   return channel;
 }
 
-void ChannelWrite(benchmark::State& state) {
+// Runs transfer(item, size) once per iteration, calling rewind() after every kSpan bytes.
+template <typename Transfer, typename Rewind>
+void Loop(benchmark::State& state, Transfer transfer, Rewind rewind) {
   const int size = static_cast<int>(state.range(0));
-  const std::string name = ScratchName();
-  FileChannel* channel = OpenChannel(name, "w");
   std::vector<char> item(size, 'c');
   long at = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ChanWrite(item.data(), size, 1, channel));
+    benchmark::DoNotOptimize(transfer(item.data(), size));
     if ((at += size) >= kSpan) {
-      ChanSeek(channel, 0, 0);
+      rewind();
       at = 0;
     }
   }
-  ChanClose(channel);
-  std::remove(name.c_str());
   state.SetBytesProcessed(state.iterations() * size);
 }
 
-void StdioWrite(benchmark::State& state, int buffer) {
-  const int size = static_cast<int>(state.range(0));
+void ChannelWrite(benchmark::State& state) {
   const std::string name = ScratchName();
-  FILE* file = std::fopen(name.c_str(), "wb");
-  if (buffer > 0) setvbuf(file, g_stdioBuffer, _IOFBF, buffer);
-  std::vector<char> item(size, 'c');
-  long at = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(std::fwrite(item.data(), size, 1, file));
-    if ((at += size) >= kSpan) {
-      std::fseek(file, 0, SEEK_SET);
-      at = 0;
-    }
-  }
-  std::fclose(file);
+  FileChannel* channel = OpenChannel(name, "w");
+  Loop(
+      state, [&](char* item, int size) { return ChanWrite(item, size, 1, channel); },
+      [&] { ChanSeek(channel, 0, 0); });
+  ChanClose(channel);
   std::remove(name.c_str());
-  state.SetBytesProcessed(state.iterations() * size);
 }
 
 void ChannelRead(benchmark::State& state) {
-  const int size = static_cast<int>(state.range(0));
   const std::string name = ScratchName();
   Prepare(name);
   FileChannel* channel = OpenChannel(name, "r");
-  std::vector<char> item(size);
-  long at = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(ChanRead(item.data(), size, 1, channel));
-    if ((at += size) >= kSpan) {
-      ChanSeek(channel, 0, 0);
-      at = 0;
-    }
-  }
+  Loop(
+      state, [&](char* item, int size) { return ChanRead(item, size, 1, channel); },
+      [&] { ChanSeek(channel, 0, 0); });
   ChanClose(channel);
   std::remove(name.c_str());
-  state.SetBytesProcessed(state.iterations() * size);
+}
+
+// fopen in mode, with a 512-byte buffer of our own when buffer is set.
+FILE* OpenStdio(const std::string& name, const char* mode, int buffer) {
+  FILE* file = std::fopen(name.c_str(), mode);
+  if (buffer > 0) setvbuf(file, g_stdioBuffer, _IOFBF, buffer);
+  return file;
+}
+
+void StdioWrite(benchmark::State& state, int buffer) {
+  const std::string name = ScratchName();
+  FILE* file = OpenStdio(name, "wb", buffer);
+  Loop(
+      state, [&](char* item, int size) { return std::fwrite(item, size, 1, file); },
+      [&] { std::fseek(file, 0, SEEK_SET); });
+  std::fclose(file);
+  std::remove(name.c_str());
 }
 
 void StdioRead(benchmark::State& state, int buffer) {
-  const int size = static_cast<int>(state.range(0));
   const std::string name = ScratchName();
   Prepare(name);
-  FILE* file = std::fopen(name.c_str(), "rb");
-  if (buffer > 0) setvbuf(file, g_stdioBuffer, _IOFBF, buffer);
-  std::vector<char> item(size);
-  long at = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(std::fread(item.data(), size, 1, file));
-    if ((at += size) >= kSpan) {
-      std::fseek(file, 0, SEEK_SET);
-      at = 0;
-    }
-  }
+  FILE* file = OpenStdio(name, "rb", buffer);
+  Loop(
+      state, [&](char* item, int size) { return std::fread(item, size, 1, file); },
+      [&] { std::fseek(file, 0, SEEK_SET); });
   std::fclose(file);
   std::remove(name.c_str());
-  state.SetBytesProcessed(state.iterations() * size);
 }
 
 }  // namespace

@@ -23,10 +23,8 @@ long long BudgetWrite(int fd, const void* buffer, size_t bytes) {
     return -1;
   }
   if (g_writeBudget > 0 && bytes > static_cast<size_t>(g_writeBudget)) bytes = g_writeBudget;
-  PlatformCalls defaults = g_platformCalls;
-  PlatformCallsReset();
-  const long long written = g_platformCalls.Write(fd, buffer, bytes);
-  g_platformCalls = defaults;
+  const long long written =
+      WithDefaultCalls([&] { return g_platformCalls.Write(fd, buffer, bytes); });
   if (written > 0 && g_writeBudget > 0) g_writeBudget -= written;
   return written;
 }
@@ -47,19 +45,11 @@ int FailingStat(int, long long*, int*) {
 }
 int CountingOpen(const char* path, int flags, unsigned mode) {
   ++g_opens;
-  PlatformCalls saved = g_platformCalls;
-  PlatformCallsReset();
-  const int fd = g_platformCalls.Open(path, flags, mode);
-  g_platformCalls = saved;
-  return fd;
+  return WithDefaultCalls([&] { return g_platformCalls.Open(path, flags, mode); });
 }
 int CountingClose(int fd) {
   ++g_closes;
-  PlatformCalls saved = g_platformCalls;
-  PlatformCallsReset();
-  const int result = g_platformCalls.Close(fd);
-  g_platformCalls = saved;
-  return result;
+  return WithDefaultCalls([&] { return g_platformCalls.Close(fd); });
 }
 
 class ChannelFaults : public ChannelFiles {

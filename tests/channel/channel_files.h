@@ -13,6 +13,17 @@
 #include "channel/channel_open.h"
 #include "platform/platform_calls.h"
 
+// Runs fn with the C library's own calls in the platform table and puts back the table as it
+// was: the way a fault-injecting entry reaches the real call.
+template <typename Fn>
+auto WithDefaultCalls(Fn fn) {
+  const PlatformCalls saved = g_platformCalls;
+  PlatformCallsReset();
+  auto result = fn();
+  g_platformCalls = saved;
+  return result;
+}
+
 class ChannelFiles : public testing::Test {
  protected:
   void SetUp() override {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "channel/name_alias.h"
+#include "platform/win_file.h"
 #include "tests/channel/channel_files.h"
 #include "tests/channel/memory_stream.h"
 #include "tests/path/fake_netlib.h"
@@ -24,6 +25,14 @@ class ChannelStream : public ChannelFiles {
     return nullptr;
   }
 };
+
+UINT g_modeDuringOpen = 0;
+
+int ModeRecordingOpen(const char* path, int flags, unsigned mode) {
+  g_modeDuringOpen = SetErrorMode(0);
+  SetErrorMode(g_modeDuringOpen);
+  return WithDefaultCalls([&] { return g_platformCalls.Open(path, flags, mode); });
+}
 
 LARGE_INTEGER Move(long long n) {
   LARGE_INTEGER move;
@@ -208,6 +217,24 @@ TEST_F(ChannelStream, NamesBeyond4094UnitsAreRefusedNotCut) {
   ASSERT_NE(stream, nullptr);
   stream->Release();
   EXPECT_TRUE(Exists(wide));
+}
+
+// The platform open runs without system error dialogs; the caller's error mode comes back after.
+TEST_F(ChannelStream, OpensWithoutErrorDialogs) {
+  const UINT callers = 0x8000;
+  const UINT before = SetErrorMode(callers);
+  g_platformCalls.Open = ModeRecordingOpen;
+  for (bool exists : {true, false}) {
+    SCOPED_TRACE(exists);
+    if (exists) Store(Path("e"), "");
+    g_modeDuringOpen = 0;
+    ChannelStreamC* stream = OpenStream(Path(exists ? "e" : "none"), kStreamOpenRead);
+    EXPECT_EQ(stream != nullptr, exists);
+    if (stream != nullptr) stream->Release();
+    EXPECT_EQ(g_modeDuringOpen, SEM_FAILCRITICALERRORS);
+    EXPECT_EQ(SetErrorMode(callers), callers);
+  }
+  SetErrorMode(before);
 }
 
 TEST_F(ChannelStream, AliasesReplaceExactNames) {

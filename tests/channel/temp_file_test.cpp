@@ -28,11 +28,7 @@ int LimitedOpen(const char* path, int flags, unsigned mode) {
     return -1;
   }
   if (g_opensAllowed > 0) --g_opensAllowed;
-  PlatformCalls saved = g_platformCalls;
-  PlatformCallsReset();
-  const int fd = g_platformCalls.Open(path, flags, mode);
-  g_platformCalls = saved;
-  return fd;
+  return WithDefaultCalls([&] { return g_platformCalls.Open(path, flags, mode); });
 }
 
 class TempFiles : public ChannelFiles {
