@@ -4,6 +4,7 @@
 
 #include "bridge/host_call.h"
 #include "bridge/host_calls.h"
+#include "bridge/host_wrappers.h"
 #include "strings/memory.h"
 #include "tests/bridge/bridge_fixture.h"
 
@@ -223,27 +224,12 @@ TEST_F(HostCallsTest, PolicyShape) {
   }
 }
 
-// An optional interface with a slot that writes an error code, standing in the table's place for
-// HostAuxiliary: the optional shape is the same whatever the method.
-struct CodedAuxiliary : HostAuxiliary {
-  virtual HRESULT STDMETHODCALLTYPE Coded(int32_t in, int32_t* code) = 0;
-};
-
-}  // namespace
-
-template <>
-struct HostInterfaceTraits<CodedAuxiliary> {
-  static constexpr HostInterfaceIndex index = kHostAuxiliaryIndex;
-};
-
-namespace {
-
-struct FakeAuxiliary final : CodedAuxiliary {
+// The optional interface, implemented here so that each row decides what its slot answers.
+struct FakeAuxiliary final : HostAuxiliary {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE Slot3() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Coded(int32_t in, int32_t* code) override {
+  HRESULT STDMETHODCALLTYPE Slot3(ObjectId, int32_t in, int32_t* code) override {
     ++calls;
     seen = in;
     if (writes) *code = written;
@@ -282,7 +268,7 @@ TEST_F(HostCallsTest, OptionalShape) {
     fake.written = row.written;
     HostInterfaceTable[kHostAuxiliaryIndex] = row.offered ? &fake : nullptr;
     HostErrno = kEarlier;
-    EXPECT_EQ(HostOptionalCall(&CodedAuxiliary::Coded, 12), row.result);
+    EXPECT_EQ(HostAuxiliaryCall3(1, 12), row.result);
     EXPECT_EQ(HostErrno, row.errnoAfter);
     EXPECT_EQ(fake.calls, row.offered ? 1 : 0);
     EXPECT_EQ(fake.seen, row.offered ? 12 : 0);
