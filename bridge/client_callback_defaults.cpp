@@ -1,5 +1,6 @@
 // The library's empty client callbacks. They are weak, so that a plug-in's own definition of any
-// of them is the one linked; keep them alone in this file.
+// of them is the one linked; keep them alone in this file, one definition per line starting with
+// TANSEL_WEAK (the Windows build compiles each line on its own).
 #include "bridge/client_callbacks.h"
 #include "platform/symbols.h"
 

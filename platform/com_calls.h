@@ -37,10 +37,12 @@ struct IMessageFilter : IUnknown {
                                                  DWORD pendingType) = 0;  // slot 5
 };
 
+TANSEL_SYSTEM_BEGIN
 // Makes filter the calling thread's message filter (null revokes it), holding one reference; the
 // previous one is released, or handed over in *previous (which the caller then owns) when
 // previous is given. CO_E_NOTINITIALIZED outside an apartment.
 HRESULT WINAPI CoRegisterMessageFilter(IMessageFilter* filter, IMessageFilter** previous);
+TANSEL_SYSTEM_END
 
 // ---- The channel: a call from this apartment into a server ----
 

@@ -67,6 +67,7 @@ typedef HRESULT(WINAPI* DllGetClassObjectFn)(REFCLSID clsid, REFIID iid, void** 
 typedef HRESULT(WINAPI* CoCreateInstanceExFn)(REFCLSID clsid, IUnknown* outer, DWORD context,
                                               COSERVERINFO* server, DWORD count, MULTI_QI* results);
 
+TANSEL_SYSTEM_BEGIN
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (hex digits of either case) into *clsid; any
 // other text (no braces, a wrong length, a stray character) gives CO_E_CLASSSTRING and a zero
 // *clsid. E_INVALIDARG for a null argument.
@@ -77,6 +78,7 @@ HRESULT WINAPI CLSIDFromString(LPCWSTR text, CLSID* clsid);
 // server's own answer. *out is null on failure.
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
                                 LPVOID* out);
+TANSEL_SYSTEM_END
 // True when name (UTF-16) names this machine: "localhost", "127.0.0.1", "." or its host name,
 // in any case.
 bool ComIsLocalMachine(LPCWSTR name);

@@ -12,6 +12,7 @@ inline constexpr HRESULT RPC_E_DISCONNECTED = static_cast<HRESULT>(0x80010108);
 inline constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
 inline constexpr HRESULT CO_E_OBJNOTCONNECTED = static_cast<HRESULT>(0x800401FD);
 
+TANSEL_SYSTEM_BEGIN
 // Enters the calling thread into its apartment: S_OK for the thread's first call, S_FALSE when it
 // is already in one. reserved must be null (E_INVALIDARG). Each successful call counts, and each
 // is undone by one CoUninitialize.
@@ -19,13 +20,16 @@ HRESULT WINAPI CoInitialize(LPVOID reserved);
 // Undoes one CoInitialize of the calling thread (nothing when there is none). The last one leaves
 // the apartment: its message filter is revoked and the calls posted to it are discarded.
 void WINAPI CoUninitialize();
+TANSEL_SYSTEM_END
 // How many CoInitialize calls of the calling thread are not yet undone (a diagnostic).
 ULONG ComInitializeDepth();
 
+TANSEL_SYSTEM_BEGIN
 // Cuts every connection that callers in other apartments hold on the object (reserved must be
 // 0): the runtime's references for their stubs are released, and calls through them fail with
 // CO_E_OBJNOTCONNECTED. E_INVALIDARG for a null object.
 HRESULT WINAPI CoDisconnectObject(IUnknown* object, DWORD reserved);
+TANSEL_SYSTEM_END
 
 // ---- Stubs: a server's hold on an object of another apartment ----
 

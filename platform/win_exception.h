@@ -11,6 +11,8 @@ struct StructuredException {
   DWORD flags;  // the flags given to RaiseException
 };
 
+TANSEL_SYSTEM_BEGIN
 // Raises a structured exception; does not return. Arguments beyond the code and flags are ignored.
 [[noreturn]] void WINAPI RaiseException(DWORD code, DWORD flags, DWORD argumentCount,
                                         const ULONG_PTR* arguments);
+TANSEL_SYSTEM_END

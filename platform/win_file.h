@@ -32,6 +32,7 @@ inline constexpr UINT SEM_FAILCRITICALERRORS = 0x0001;
 inline constexpr DWORD MAX_PATH = 260;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
 
+TANSEL_SYSTEM_BEGIN
 // Opens or creates the file name (UTF-16) with access GENERIC_READ and/or GENERIC_WRITE and the
 // disposition CREATE_NEW, CREATE_ALWAYS, OPEN_EXISTING, OPEN_ALWAYS or TRUNCATE_EXISTING; sharing,
 // security, attributes and template are accepted and not used. A handle whose value fits in 32
@@ -68,3 +69,4 @@ DWORD WINAPI GetTempPathA(DWORD length, LPSTR buffer);
 UINT WINAPI GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 // Deletes the file name: TRUE, or FALSE when it could not.
 BOOL WINAPI DeleteFileA(LPCSTR name);
+TANSEL_SYSTEM_END

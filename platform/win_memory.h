@@ -14,6 +14,7 @@
 #define GMEM_LOCKCOUNT 0x00FF
 #define GMEM_INVALID_HANDLE 0x8000
 
+TANSEL_SYSTEM_BEGIN
 // Allocates a block of bytes bytes (zero-filled with GMEM_ZEROINIT); null when refused.
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 // Resizes an unlocked block, keeping its contents (new bytes zero-filled with GMEM_ZEROINIT);
@@ -33,3 +34,4 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL handle);
 // The COM task allocator: the heap on which a COM server hands memory to its caller.
 LPVOID WINAPI CoTaskMemAlloc(SIZE_T bytes);
 void WINAPI CoTaskMemFree(LPVOID block);
+TANSEL_SYSTEM_END

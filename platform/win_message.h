@@ -34,6 +34,7 @@ static_assert(sizeof(MSG) == 48 && offsetof(MSG, message) == 8 && offsetof(MSG, 
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_USER = 0x0400;
 
+TANSEL_SYSTEM_BEGIN
 // The calling thread's identifier, as PostThreadMessageA takes it.
 DWORD WINAPI GetCurrentThreadId();
 // Waits for the next message of the calling thread and takes it. The filters must be null and
@@ -50,3 +51,4 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 void WINAPI PostQuitMessage(int code);
 // Posts a message to the thread's queue (creating it): nonzero on success, FALSE for thread 0.
 BOOL WINAPI PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam);
+TANSEL_SYSTEM_END

@@ -28,6 +28,7 @@ typedef DWORD* LPDWORD;
 #define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x2
 #define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x4
 
+TANSEL_SYSTEM_BEGIN
 // Loads the library at path (made absolute first when it names a directory) and adds a
 // reference; null when it cannot be loaded.
 HMODULE WINAPI LoadLibraryA(LPCSTR path);
@@ -55,3 +56,4 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 // The address of the resource's data (read-only, owned by the module); null for a null handle.
 LPVOID WINAPI LockResource(HGLOBAL data);
+TANSEL_SYSTEM_END

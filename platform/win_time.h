@@ -6,6 +6,7 @@
 
 #include "platform/win_types.h"
 
+TANSEL_SYSTEM_BEGIN
 // Milliseconds of the steady clock, cut to 32 bits: it wraps every 49.7 days, so callers measure
 // spans by unsigned subtraction.
 DWORD WINAPI GetTickCount();
@@ -13,3 +14,4 @@ DWORD WINAPI GetTickCount();
 uint64_t WINAPI GetTickCount64();
 // Suspends the calling thread for milliseconds.
 void WINAPI Sleep(DWORD milliseconds);
+TANSEL_SYSTEM_END

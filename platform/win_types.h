@@ -35,5 +35,16 @@ typedef void* HGLOBAL;
 
 #define WINAPI
 
+// Around the declarations of calls the system itself provides. On Windows they are the system's
+// own functions (kernel32, user32, ole32, version.dll and the C run-time), which have C linkage;
+// here they are the stand-ins of libtansel_platform.
+#ifdef _WIN32
+#define TANSEL_SYSTEM_BEGIN extern "C" {
+#define TANSEL_SYSTEM_END }
+#else
+#define TANSEL_SYSTEM_BEGIN
+#define TANSEL_SYSTEM_END
+#endif
+
 static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(ULONG_PTR) == 8);
 static_assert(sizeof(WCHAR) == 2 && sizeof(HGLOBAL) == 8);

@@ -32,6 +32,7 @@ struct VS_FIXEDFILEINFO {
 };
 static_assert(sizeof(VS_FIXEDFILEINFO) == 52 && offsetof(VS_FIXEDFILEINFO, dwFileOS) == 32);
 
+TANSEL_SYSTEM_BEGIN
 // The size of the version block of the module file at path; 0 when the file cannot be read or
 // holds no version resource. *handle (when not null) is set to 0.
 DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR path, LPDWORD handle);
@@ -46,3 +47,4 @@ BOOL WINAPI GetFileVersionInfoA(LPCSTR path, DWORD handle, DWORD len, LPVOID dat
 // compare without regard to ASCII case; empty path components are skipped. Nonzero on success;
 // on failure 0 with *buffer null and *len 0. The value lives inside block.
 BOOL WINAPI VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT len);
+TANSEL_SYSTEM_END

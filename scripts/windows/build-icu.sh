@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds ICU for 64-bit Windows from Debian's own ICU source package with the mingw-w64 tool chain,
+# once per machine: the result lands in a cache folder outside the repository, keyed by the ICU
+# version, and later runs reuse it. Prints the install prefix (include/, lib/, bin/ with the DLLs)
+# as its last line. Cross-compiling ICU needs a native build of the same sources for its data tools,
+# so both are built. Runs at low priority: the machine is shared.
+#   TANSEL_ICU_CACHE  cache root (default ~/.cache/tansel)
+#   TANSEL_ICU_JOBS   parallel jobs (default 2)
+set -euo pipefail
+TANSEL_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$TANSEL_ROOT/scripts/deps.sh"
+. "$TANSEL_ROOT/scripts/windows/common.sh"
+
+tansel_install_deps g++-mingw-w64-x86-64-posix dpkg-dev
+
+# The version of the ICU the Linux build uses, so both systems build against the same release.
+version=$(dpkg-query -W -f='${source:Version}' libicu-dev)
+cache=$(tansel_icu_cache "$version")
+prefix=$cache/prefix
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+jobs=${TANSEL_ICU_JOBS:-2}
+mkdir -p "$cache"
+log=$cache/build.log
+echo "Building ICU $version for Windows x64 into $cache (once per machine; log: $log)" >&2
+exec 3>&2 >"$log" 2>&1
+fail() {
+  echo "ICU build failed: $1 (log: $log)" >&3
+  exit 1
+}
+started=$(date +%s)
+
+# apt-get source needs a deb-src entry; add one mirroring the system's own Debian entries.
+tansel_ensure_deb_src || fail "no Debian package source to mirror as deb-src"
+if [ ! -d "$cache/src" ]; then
+  rm -rf "$cache/download"
+  mkdir -p "$cache/download"
+  (cd "$cache/download" && apt-get source -qq "icu=$version") || fail "apt-get source icu=$version"
+  srcdir=$(find "$cache/download" -mindepth 1 -maxdepth 1 -type d -name 'icu-*' | head -n1)
+  [ -n "$srcdir" ] && [ -x "$srcdir/source/configure" ] || fail "no ICU source tree in the package"
+  mv "$srcdir" "$cache/src"
+  rm -rf "$cache/download"
+fi
+source_dir=$cache/src/source
+common=(--disable-tests --disable-samples --disable-extras --disable-layoutex)
+
+# The native build: its tools (and config/icucross.*) build the data for the cross build.
+if [ ! -f "$cache/native/.complete" ]; then
+  rm -rf "$cache/native"
+  mkdir -p "$cache/native"
+  (cd "$cache/native" && nice -n 19 "$source_dir/configure" "${common[@]}" &&
+    nice -n 19 make -j"$jobs") || fail "native build"
+  touch "$cache/native/.complete"
+fi
+
+# The cross build, installed into the prefix. The C++ run-time is linked statically so the ICU
+# DLLs need nothing beyond Windows' own DLLs.
+rm -rf "$cache/mingw" "$prefix"
+mkdir -p "$cache/mingw"
+(cd "$cache/mingw" &&
+  CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix \
+    LDFLAGS="-static-libgcc -static-libstdc++" \
+    nice -n 19 "$source_dir/configure" "${common[@]}" --host=x86_64-w64-mingw32 \
+    --with-cross-build="$cache/native" --prefix="$prefix" --enable-shared --disable-static &&
+  nice -n 19 make -j"$jobs" && make install) || fail "mingw-w64 build"
+touch "$prefix/.complete"
+echo "ICU $version for Windows built in $(($(date +%s) - started)) s"
+exec >&3 2>&3
+echo "$prefix"
