@@ -55,13 +55,14 @@ if [ ! -f "$cache/native/.complete" ]; then
   touch "$cache/native/.complete"
 fi
 
-# The cross build, installed into the prefix. The C++ run-time is linked statically so the ICU
-# DLLs need nothing beyond Windows' own DLLs.
+# The cross build, installed into the prefix. The C++ run-time, libgcc and the thread library are
+# linked into each ICU DLL, so they need nothing beyond Windows' own DLLs; --exclude-libs keeps
+# their symbols out of the DLLs' exports (a plug-in links its own copy).
 rm -rf "$cache/mingw" "$prefix"
 mkdir -p "$cache/mingw"
 (cd "$cache/mingw" &&
   CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix \
-    LDFLAGS="-static-libgcc -static-libstdc++" \
+    LDFLAGS="-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic" \
     nice -n 19 "$source_dir/configure" "${common[@]}" --host=x86_64-w64-mingw32 \
     --with-cross-build="$cache/native" --prefix="$prefix" --enable-shared --disable-static &&
   nice -n 19 make -j"$jobs" && make install) || fail "mingw-w64 build"
