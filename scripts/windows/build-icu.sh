@@ -30,7 +30,14 @@ fail() {
   echo "ICU build failed: $1 (log: $log)" >&3
   exit 1
 }
-started=$(date +%s)
+# Reports how long a step took, in the log and to the caller.
+phase_started=$(date +%s)
+took() {
+  local now
+  now=$(date +%s)
+  echo "ICU for Windows: $1 took $((now - phase_started)) s" | tee /dev/fd/3
+  phase_started=$now
+}
 
 # apt-get source needs a deb-src entry; add one mirroring the system's own Debian entries.
 tansel_ensure_deb_src || fail "no Debian package source to mirror as deb-src"
@@ -42,6 +49,7 @@ if [ ! -d "$cache/src" ]; then
   [ -n "$srcdir" ] && [ -x "$srcdir/source/configure" ] || fail "no ICU source tree in the package"
   mv "$srcdir" "$cache/src"
   rm -rf "$cache/download"
+  took "fetching the source"
 fi
 source_dir=$cache/src/source
 common=(--disable-tests --disable-samples --disable-extras --disable-layoutex)
@@ -53,20 +61,22 @@ if [ ! -f "$cache/native/.complete" ]; then
   (cd "$cache/native" && nice -n 19 "$source_dir/configure" "${common[@]}" &&
     nice -n 19 make -j"$jobs") || fail "native build"
   touch "$cache/native/.complete"
+  took "the native build"
 fi
 
 # The cross build, installed into the prefix. The C++ run-time, libgcc and the thread library are
 # linked into each ICU DLL, so they need nothing beyond Windows' own DLLs; --exclude-libs keeps
 # their symbols out of the DLLs' exports (a plug-in links its own copy).
+ldflags="-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL"
+ldflags+=" -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic"
 rm -rf "$cache/mingw" "$prefix"
 mkdir -p "$cache/mingw"
 (cd "$cache/mingw" &&
-  CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix \
-    LDFLAGS="-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic" \
+  CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix LDFLAGS="$ldflags" \
     nice -n 19 "$source_dir/configure" "${common[@]}" --host=x86_64-w64-mingw32 \
     --with-cross-build="$cache/native" --prefix="$prefix" --enable-shared --disable-static &&
   nice -n 19 make -j"$jobs" && make install) || fail "mingw-w64 build"
+took "the mingw-w64 build"
 touch "$prefix/.complete"
-echo "ICU $version for Windows built in $(($(date +%s) - started)) s"
 exec >&3 2>&3
 echo "$prefix"
