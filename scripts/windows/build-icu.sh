@@ -33,9 +33,11 @@ fail() {
 # Reports how long a step took, in the log and to the caller.
 phase_started=$(date +%s)
 took() {
-  local now
+  local now message
   now=$(date +%s)
-  echo "ICU for Windows: $1 took $((now - phase_started)) s" | tee /dev/fd/3
+  message="ICU for Windows: $1 took $((now - phase_started)) s"
+  echo "$message"
+  echo "$message" >&3
   phase_started=$now
 }
 
