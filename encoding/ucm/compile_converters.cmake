@@ -1,5 +1,6 @@
 # Compiles every generated .ucm with makeconv into DATA_DIR/<ICU data package>/ and touches STAMP.
-execute_process(COMMAND ${GENERATOR} --package OUTPUT_VARIABLE package
+# EMULATOR (optional) runs the generator when it is built for another system.
+execute_process(COMMAND ${EMULATOR} ${GENERATOR} --package OUTPUT_VARIABLE package
                 OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result)
 if(NOT result EQUAL 0 OR package STREQUAL "")
   message(FATAL_ERROR "cannot learn ICU's data package name from ${GENERATOR}")
