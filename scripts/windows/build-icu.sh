@@ -25,7 +25,7 @@ jobs=${TANSEL_ICU_JOBS:-2}
 mkdir -p "$cache"
 log=$cache/build.log
 echo "Building ICU $version for Windows x64 into $cache (once per machine; log: $log)" >&2
-exec 3>&2 >"$log" 2>&1
+exec 3>&2 4>&1 >"$log" 2>&1
 fail() {
   echo "ICU build failed: $1 (log: $log)" >&3
   exit 1
@@ -80,5 +80,5 @@ mkdir -p "$cache/mingw"
   nice -n 19 make -j"$jobs" && make install) || fail "mingw-w64 build"
 took "the mingw-w64 build"
 touch "$prefix/.complete"
-exec >&3 2>&3
+exec >&4 2>&3
 echo "$prefix"
