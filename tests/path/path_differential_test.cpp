@@ -137,7 +137,8 @@ TEST(PathDifferential, AgainstPythonNtpathAndUrllib) {
     for (char c : text) {
       if (c == '%' || rng() % 4 == 0) {
         char hex[4];
-        std::snprintf(hex, sizeof hex, rng() % 2 ? "%%%02X" : "%%%02x", 1 + rng() % 255);
+        std::snprintf(hex, sizeof hex, rng() % 2 ? "%%%02X" : "%%%02x",
+                      static_cast<unsigned>(1 + rng() % 255));
         escaped += hex;
       } else {
         escaped += c;
