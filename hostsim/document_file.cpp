@@ -6,6 +6,9 @@
 #include <set>
 #include <sstream>
 
+#include "path/net_files.h"
+#include "strings/memory.h"
+
 namespace {
 
 using nlohmann::json;
@@ -210,8 +213,42 @@ bool ParseDocuments(const std::string& text, const std::string& source,
   return ok;
 }
 
+namespace {
+
+// A URL as messages show it: without the user and password of its authority.
+std::string Shown(const std::string& url) {
+  const size_t authority = url.find("://");
+  if (authority == std::string::npos) return url;
+  const size_t end = url.find_first_of("/?#", authority + 3);
+  const size_t at = url.rfind('@', end == std::string::npos ? url.size() : end);
+  return at == std::string::npos || at < authority ? url : url.substr(0, authority + 3) + url.substr(at + 1);
+}
+
+// A document file on a server: fetched through the network layer into its local copy.
+bool ReadNetworkDocumentFile(const std::string& url, std::vector<SimDocument>& documents,
+                             std::string& error) {
+  char* local = nullptr;
+  int netError = 0;
+  if (NetOpenLocalFile(url.c_str(), &local, &netError) != 0) {
+    error = Shown(url) + ": cannot be fetched (network error " + std::to_string(netError) + ")";
+    return false;
+  }
+  std::ifstream in(local, std::ios::binary);
+  MemFree(local);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in || in.bad()) {
+    error = Shown(url) + ": its local copy cannot be read";
+    return false;
+  }
+  return ParseDocuments(text.str(), Shown(url), documents, error);
+}
+
+}  // namespace
+
 bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,
                       std::string& error) {
+  if (NetIsNetworkName(path.c_str()) != 0) return ReadNetworkDocumentFile(path, documents, error);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": cannot be read (missing or not accessible)";

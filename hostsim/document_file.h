@@ -36,7 +36,8 @@ struct SimDocument {
   std::vector<SimMarker> markers;  // in file order; the chain itself follows `next`
 };
 
-// Reads a document file. On failure returns false and sets error to a message that names the
+// Reads a document file; a network name (an http:// or https:// URL) is fetched through the
+// network layer first, and messages show it without user or password. On failure returns false and sets error to a message that names the
 // file and the problem (unreadable, malformed JSON, a field of the wrong kind, duplicate or
 // dangling ids, a marker chain that loops).
 bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,

@@ -68,7 +68,9 @@ TEST_P(PathFuzz, OperationsStayInsideTheirBuffers) {
       EXPECT_LT(std::strlen(reader.component), static_cast<size_t>(kPathComponentSize));
     }
     char* decodedUrl = UrlDecode(text.c_str());
-    if (decodedUrl != nullptr) EXPECT_LE(std::strlen(decodedUrl), text.size());
+    if (decodedUrl != nullptr) {
+      EXPECT_LE(std::strlen(decodedUrl), text.size());
+    }
     MemFree(decodedUrl);
     for (int s = 0; s <= 4; ++s) {
       MemFree(FileUrlFromPath(text.c_str(), s));
