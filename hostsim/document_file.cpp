@@ -221,7 +221,9 @@ std::string Shown(const std::string& url) {
   if (authority == std::string::npos) return url;
   const size_t end = url.find_first_of("/?#", authority + 3);
   const size_t at = url.rfind('@', end == std::string::npos ? url.size() : end);
-  return at == std::string::npos || at < authority ? url : url.substr(0, authority + 3) + url.substr(at + 1);
+  return at == std::string::npos || at < authority
+             ? url
+             : url.substr(0, authority + 3) + url.substr(at + 1);
 }
 
 // A document file on a server: fetched through the network layer into its local copy.
