@@ -10,23 +10,6 @@
 
 namespace {
 
-// Appends to a kPathBufferSize buffer; remembers an overflow.
-struct Output {
-  char* text;
-  int length = 0;
-  bool overflow = false;
-
-  void Put(const char* bytes, int count) {
-    if (length + count > kPathTextMax) {
-      overflow = true;
-      return;
-    }
-    std::memcpy(text + length, bytes, count);
-    length += count;
-  }
-  void Put(const char* s) { Put(s, StrLength(s)); }
-};
-
 // The marker text that starts at p, unescaped into text (kPathComponentSize bytes): the position
 // of the next marker (or the end), or null when the text is longer than kPathComponentSize - 1.
 const char* ReadMarkerText(const Stepper& st, const char* p, char* text) {
@@ -53,7 +36,7 @@ bool IsMarker(const char* p) {
 
 // The marker text of the path in working, written to out; false when the path has no portable
 // form that names the same file.
-bool Encode(const char* working, Output* out) {
+bool Encode(const char* working, PathOutput* out) {
   const char* p = working;
   if (p[0] == '\\' && p[1] == '\\') return false;  // a network share: "<h>" names another file
   if (p[0] == '\\' || p[0] == '/') {
@@ -92,7 +75,7 @@ int PortableToPlatform(const char* text, char* out) {
     return 0;
   }
   const Stepper st = PathStepper();
-  Output o{out};
+  PathOutput o{out};
   char previous = 0;
   const char* p = text;
   while (IsMarker(p)) {
@@ -150,7 +133,7 @@ int PathToPortable(const FilePath* path, const FilePath* other, char** out, int*
   StrCopy(working, text);
   if (other != nullptr) PathMakeRelative(working, other->text);
   char encoded[kPathBufferSize];
-  Output o{encoded};
+  PathOutput o{encoded};
   if (NetIsNetworkName(working) != 0) {
     o.Put(working);
   } else if (!Encode(working, &o)) {
