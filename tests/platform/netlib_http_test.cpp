@@ -78,9 +78,11 @@ class ScopedVariable {
 class LoopbackServer {
  public:
   LoopbackServer() : root_(MakeTemporaryFolder()) {
-    server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
+    // Recorded before the answer goes out, so that the log keeps the order of the requests.
+    server_.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
       std::lock_guard<std::mutex> lock(mutex_);
       log_.push_back(request.method + " " + request.path);
+      return httplib::Server::HandlerResponse::Unhandled;
     });
     server_.Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
       Get(request, response);
