@@ -16,6 +16,11 @@ const char* ReadMarkerText(const Stepper& st, const char* p, char* text) {
   int length = 0;
   while (*p != '\0' && *p != '<') {
     int n = CharLength(st, p);
+    // A '<' is never part of a valid character; one inside a broken sequence still starts a
+    // marker.
+    for (int i = 1; i < n; ++i) {
+      if (p[i] == '<') n = i;
+    }
     if (n == 1 && *p == '\\') {  // the next byte stands for itself
       ++p;
       if (*p == '\0') break;
@@ -45,6 +50,7 @@ bool Encode(const char* working, PathOutput* out) {
   } else if (p[0] != '\0' && p[1] == ':') {
     // "C:x" is relative to the drive's current directory; the form has no marker for that.
     if (p[2] != '\0' && p[2] != '\\' && p[2] != '/') return false;
+    if (p[0] == '<') return false;  // would read as a marker
     out->Put("<v>");
     out->Put(p, 2);
     p += 2;
