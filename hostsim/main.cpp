@@ -15,6 +15,7 @@
 #include "hostsim/document_file.h"
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
+#include "hostsim/sim_paths.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -94,7 +95,8 @@ void UseHostLocale() {
 
 int main(int argc, char** argv) {
   UseHostLocale();
-  std::string pluginPath = TANSEL_DEFAULT_PLUGIN;
+  const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
+  std::string pluginPath = SimDefaultPlugin(reinterpret_cast<const void*>(&Usage));
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -132,7 +134,7 @@ int main(int argc, char** argv) {
     documents.insert(documents.end(), more.begin(), more.end());
   }
 
-  SimHostText text(std::string(TANSEL_ICU_DATA_PARENT) + "/icu_data");
+  SimHostText text(dataParent + "/icu_data");
   if (!text.ok()) {
     std::fprintf(stderr,
                  "tansel-hostsim: the host's converters are missing from %s (build the target "
@@ -169,7 +171,7 @@ int main(int argc, char** argv) {
     SimHost host;
     host.AddDocuments(documents);
     // The host's own directory holds "icu_data", where the host's converters are.
-    host.SetString(0, kPropHostDirectory, SimHostPath(TANSEL_ICU_DATA_PARENT));
+    host.SetString(0, kPropHostDirectory, SimHostPath(dataParent));
     std::string name = ClientName(pluginPath);
     std::printf("Loaded %s (%s)\n", name.empty() ? "a plug-in" : ("\"" + name + "\"").c_str(),
                 pluginPath.c_str());
