@@ -37,17 +37,27 @@ void Usage(FILE* out) {
                "as the host does and sends notification 2 for every document of the files.\n");
 }
 
-// The plug-in's name from its version resource, or an empty string.
+// The plug-in's name from its version resource, or an empty string; warns on standard error when
+// the host would register the plug-in without a description or without a name.
 std::string ClientName(const std::string& path) {
   DWORD unused = 0;
   DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
-  if (size == 0) return {};
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data())) {
+    std::fprintf(stderr,
+                 "tansel-hostsim: warning: %s has no version resource: the host registers it "
+                 "without a description (add a resource script with \"ClientName\")\n",
+                 path.c_str());
+    return {};
+  }
   void* value = nullptr;
   UINT length = 0;
   if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ClientName", &value, &length) ||
-      value == nullptr) {
+      value == nullptr || static_cast<const char*>(value)[0] == '\0') {
+    std::fprintf(stderr,
+                 "tansel-hostsim: warning: the version resource of %s has no \"ClientName\" "
+                 "(in block 040904b0): the host lists the plug-in without a name\n",
+                 path.c_str());
     return {};
   }
   return static_cast<const char*>(value);
@@ -124,10 +134,11 @@ int main(int argc, char** argv) {
   }
 
   std::vector<SimDocument> documents;
+  SimIdSpace ids;
   for (const std::string& file : files) {
     std::vector<SimDocument> more;
     std::string error;
-    if (!ReadDocumentFile(file, more, error)) {
+    if (!ReadDocumentFile(file, ids, more, error)) {
       std::fprintf(stderr, "tansel-hostsim: %s\n", error.c_str());
       return kBadInput;
     }
