@@ -90,6 +90,9 @@ void HostDisconnect() {
       CoUninitialize();
     }
   }
+  // The memory policy was the ended host's: a later host that does not share its memory must see
+  // its blocks freed again.
+  SharedHostMemory = 0;
   ClientStopped = 1;
 }
 

@@ -3,9 +3,12 @@
 // document files when the plug-in asked for it, prints every message box and console line, and
 // shuts the plug-in down, checking that it gave back every reference it took.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,7 @@
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
 #include "hostsim/sim_paths.h"
+#include "hostsim/validate.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -33,8 +37,11 @@ typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescr
 void Usage(FILE* out) {
   std::fprintf(out,
                "usage: tansel-hostsim [--plugin MODULE] DOCUMENTS.json...\n"
+               "       tansel-hostsim --validate MODULE [--seed N]\n"
                "Loads the plug-in MODULE (default: the Tansel plug-in of this build), starts it\n"
-               "as the host does and sends notification 2 for every document of the files.\n");
+               "as the host does and sends notification 2 for every document of the files.\n"
+               "--validate runs MODULE through a battery of host behaviour instead, one line per\n"
+               "check; the exit status is 0 only when every check passes. --seed repeats a run.\n");
 }
 
 // The plug-in's name from its version resource, or an empty string; warns on standard error when
@@ -108,6 +115,8 @@ int main(int argc, char** argv) {
   const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
   std::string pluginPath = SimDefaultPlugin(reinterpret_cast<const void*>(&Usage));
   std::vector<std::string> files;
+  std::string validate;
+  std::optional<uint32_t> seed;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -120,6 +129,24 @@ int main(int argc, char** argv) {
         return kBadInput;
       }
       pluginPath = argv[++i];
+    } else if (arg == "--validate" || arg == "--seed") {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "tansel-hostsim: %s needs %s\n", arg.c_str(),
+                     arg == "--seed" ? "a number" : "a module path");
+        return kBadInput;
+      }
+      const std::string value = argv[++i];
+      if (arg == "--validate") {
+        validate = value;
+        continue;
+      }
+      char* end = nullptr;
+      const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || value[0] == '-' || number > UINT32_MAX) {
+        std::fprintf(stderr, "tansel-hostsim: --seed needs a number from 0 to 4294967295\n");
+        return kBadInput;
+      }
+      seed = static_cast<uint32_t>(number);
     } else if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "tansel-hostsim: unknown option %s\n", arg.c_str());
       Usage(stderr);
@@ -127,6 +154,19 @@ int main(int argc, char** argv) {
     } else {
       files.push_back(arg);
     }
+  }
+  if (!validate.empty()) {
+    if (!files.empty()) {
+      std::fprintf(stderr, "tansel-hostsim: --validate takes no document files\n");
+      return kBadInput;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(validate, ec)) {
+      std::fprintf(stderr, "tansel-hostsim: plug-in module %s: no such file\n", validate.c_str());
+      return kBadInput;
+    }
+    (void)ClientName(validate);  // its warnings
+    return ValidatePlugin(validate, seed ? *seed : std::random_device{}(), dataParent);
   }
   if (files.empty()) {
     Usage(stderr);

@@ -141,6 +141,45 @@ TEST(HostSimulator, WarnsOfAModuleWithoutAVersionResourceOrName) {
   }
 }
 
+// The validation battery passes the Tansel plug-in, with any seed, and catches each faulty one
+// with the finding that names its fault.
+TEST(HostSimulator, ValidateCatchesEachFaultyPlugin) {
+  struct Row {
+    int line;
+    std::string module;
+    int status;
+    const char* finding;  // on a FAIL line; null: every check passes
+  };
+  const std::string dir = std::string(FAULTY_PLUGIN_DIR) + "/libfaulty_";
+  const Row rows[] = {
+      {__LINE__, TANSEL_PLUGIN, 0, nullptr},
+      {__LINE__, dir + "leaks_reference.so", 2, "kept 1 host reference(s) after shut-down"},
+      {__LINE__, dir + "raises.so", 2, "the fatal error (code 1) escaped \"Notify\""},
+      {__LINE__, dir + "calls_late.so", 2, "after that host had shut down"},
+      {__LINE__, dir + "never_stops.so", 2, "left ClientStopped at 0"},
+  };
+  for (const Row& row : rows) {
+    for (const char* seed : {"1", "2"}) {
+      SCOPED_TRACE(row.line);
+      SimRun run = RunSimulator("--validate " + row.module + " --seed " + seed);
+      EXPECT_EQ(run.status, row.status) << run.output;
+      EXPECT_NE(run.output.find(std::string("(seed ") + seed + ")"), std::string::npos);
+      EXPECT_NE(run.output.find(" checks passed\n"), std::string::npos) << run.output;
+      if (row.finding == nullptr) {
+        EXPECT_EQ(run.output.find("FAIL"), std::string::npos) << run.output;
+        continue;
+      }
+      const size_t fail = run.output.find("FAIL  ");
+      ASSERT_NE(fail, std::string::npos) << run.output;
+      EXPECT_NE(run.output.find(row.finding, fail), std::string::npos) << run.output;
+    }
+  }
+  // The same seed gives the same run.
+  EXPECT_EQ(RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --seed 7").output,
+            RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --seed 7").output);
+  EXPECT_EQ(RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --seed x").status, 1);
+}
+
 TEST(HostSimulator, RunsPluginsInAUserLocaleEvenFromAPosixShell) {
   // Under en_US_POSIX every capital sorts before every small letter, even at secondary strength.
   for (const char* locale : {"LC_ALL=C", "LC_ALL=en_US.UTF-8"}) {
