@@ -155,6 +155,10 @@ int main(int argc, char** argv) {
       files.push_back(arg);
     }
   }
+  if (seed && validate.empty()) {
+    std::fprintf(stderr, "tansel-hostsim: --seed goes with --validate\n");
+    return kBadInput;
+  }
   if (!validate.empty()) {
     if (!files.empty()) {
       std::fprintf(stderr, "tansel-hostsim: --validate takes no document files\n");

@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "bridge/client_description.h"
+#include "bridge/host_types.h"
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
 #include "platform/win_exception.h"
@@ -162,6 +162,8 @@ class Validator {
     Call(s, "\"Quit\"", [&] { s.host->SendQuit(); });
   }
 
+  // Whether the hosts of the checks that follow share their memory (the audit differs).
+  void SetShared(bool shared) { shared_ = shared; }
   int checks() const { return checks_; }
   int failures() const { return failures_; }
   bool canSeeStopped() const { return stopped_ != nullptr; }
@@ -238,15 +240,12 @@ class Validator {
     return text;
   }
 
- public:
-  bool shared_ = false;  // the current check's host shares its memory
-
- private:
   HMODULE module_;
   ClientInitFn init_;
   std::mt19937 random_;
   std::string dataParent_;
-  int32_t* stopped_ = nullptr;
+  int32_t* stopped_ = nullptr;  // the plug-in's ClientStopped, when its symbols are there
+  bool shared_ = false;
   std::vector<std::unique_ptr<Session>> sessions_;
   std::vector<std::string> names_;
   int checks_ = 0;
@@ -291,16 +290,16 @@ int ValidatePlugin(const std::string& path, uint32_t seed, const std::string& da
     v.Callbacks(s, 8);
     v.Quit(s);
   });
+  v.SetShared(true);
   v.Check("shared host memory", [&](Session& s) {
     s.host->SetSharedMemory(true);
-    v.shared_ = true;
     if (v.Start(s)) {
       v.Initialize(s, 1);
       v.Callbacks(s, 2);
       v.Quit(s);
     }
   });
-  v.shared_ = false;
+  v.SetShared(false);
   const struct {
     const char* name;
     SimFault fault;
