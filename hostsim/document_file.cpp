@@ -170,19 +170,16 @@ struct Checker {
 
 }  // namespace
 
-bool ParseDocuments(const std::string& text, const std::string& source,
-                    std::vector<SimDocument>& documents, std::string& error) {
-  SimIdSpace ids;
-  return ParseDocuments(text, source, ids, documents, error);
-}
+namespace {
 
-bool ParseDocuments(const std::string& text, const std::string& source, SimIdSpace& ids,
-                    std::vector<SimDocument>& documents, std::string& error) {
+bool ParseChecked(const std::string& text, const std::string& source, SimIdSpace& ids,
+                  std::vector<SimDocument>& documents, std::string& error) {
   Checker check{source, {}, &ids};
   json root;
   try {
     root = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {
+    // Every error of the parser, a number too large for any type (1e999) included.
     error = source + ": not valid JSON: " + e.what();
     return false;
   }
@@ -247,6 +244,26 @@ bool ParseDocuments(const std::string& text, const std::string& source, SimIdSpa
   }
   ids = {std::move(usedIds), nextDocumentId, nextMarkerId};
   return true;
+}
+
+}  // namespace
+
+bool ParseDocuments(const std::string& text, const std::string& source,
+                    std::vector<SimDocument>& documents, std::string& error) {
+  SimIdSpace ids;
+  return ParseDocuments(text, source, ids, documents, error);
+}
+
+bool ParseDocuments(const std::string& text, const std::string& source, SimIdSpace& ids,
+                    std::vector<SimDocument>& documents, std::string& error) {
+  // No error of the JSON library gets past the reader: each becomes the one-line message.
+  try {
+    return ParseChecked(text, source, ids, documents, error);
+  } catch (const json::exception& e) {
+    error = source + ": " + e.what();
+    documents.clear();
+    return false;
+  }
 }
 
 bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,

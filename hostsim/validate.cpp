@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bridge/host_types.h"
+#include "bridge/notify_fields.h"
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
 #include "platform/win_exception.h"
@@ -27,7 +28,6 @@ typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescr
 
 constexpr int32_t kPropHostDirectory = 89;
 constexpr int kMaxSlot = 1024;  // above every slot of every host interface
-constexpr char kFieldSeparator = '\x1e';
 
 // One host session of one check: the host, and what went wrong while it ran.
 struct Session {
@@ -230,10 +230,10 @@ class Validator {
     std::string text;
     const int fields = static_cast<int>(random_() % 40);
     for (int i = 0; i < fields; ++i) {
-      if (i > 0) text += kFieldSeparator;
+      if (i > 0) text += kNotifyFieldSeparator;
       std::string field = RandomText();
       for (char& c : field) {
-        if (c == kFieldSeparator) c = 'x';
+        if (c == kNotifyFieldSeparator) c = 'x';
       }
       text += field;
     }

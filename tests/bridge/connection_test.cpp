@@ -297,6 +297,22 @@ TEST_F(ConnectionTest, TheHostEndingTheSinkLeavesComInitialised) {
   CoUninitialize();
 }
 
+TEST_F(ConnectionTest, TheSinkEndingWhileTheClientLetsGoStillEndsTheConnection) {
+  ASSERT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);
+  ASSERT_EQ(ClientComInitialised, 1);
+  ASSERT_NE(InstalledMessageFilter, nullptr);
+  // The host releases the sink as soon as the client has released its interfaces: the sink ends
+  // inside the disconnection, which the sink was recorded for when it began.
+  LastHost()->ReleaseSinkWhenLetGo(true);
+  HostDisconnect();
+  EXPECT_FALSE(LastHost()->HasSink());
+  EXPECT_EQ(ClientSink, nullptr);
+  EXPECT_EQ(ClientStopped, 1);
+  EXPECT_EQ(InstalledMessageFilter, nullptr);
+  EXPECT_EQ(ClientComInitialised, 0);
+  EXPECT_EQ(ComInitializeDepth(), 0u);
+}
+
 TEST_F(ConnectionTest, TheQuitMessageEndsTheRunAndTearsTheConnectionDown) {
   // The test's ClientInitialize keeps the loop running: only the quit message ends it, after the
   // host's "Initialize" posted before it.

@@ -223,6 +223,73 @@ TEST_F(HostCallsTest, PolicyShape) {
   }
 }
 
+// An optional interface with a slot that writes an error code, standing in the table's place for
+// HostAuxiliary: the optional shape is the same whatever the method.
+struct CodedAuxiliary : HostAuxiliary {
+  virtual HRESULT STDMETHODCALLTYPE Coded(int32_t in, int32_t* code) = 0;
+};
+
+}  // namespace
+
+template <>
+struct HostInterfaceTraits<CodedAuxiliary> {
+  static constexpr HostInterfaceIndex index = kHostAuxiliaryIndex;
+};
+
+namespace {
+
+struct FakeAuxiliary final : CodedAuxiliary {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE Slot3() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Coded(int32_t in, int32_t* code) override {
+    ++calls;
+    seen = in;
+    if (writes) *code = written;
+    return hr;
+  }
+  HRESULT hr = S_OK;
+  bool writes = true;
+  int32_t written = 0;
+  int calls = 0;
+  int32_t seen = 0;
+};
+
+TEST_F(HostCallsTest, OptionalShape) {
+  const struct {
+    int line;
+    bool offered;
+    HRESULT hr;
+    bool writes;
+    int32_t written;
+    int32_t result, errnoAfter;
+  } rows[] = {
+      {__LINE__, false, S_OK, true, 0, -1, ErrHostCall},  // no interface
+      {__LINE__, true, S_OK, true, 0, 0, kEarlier},
+      {__LINE__, true, S_OK, true, 7, 7, 7},
+      {__LINE__, true, E_FAIL, true, 0, 0, kEarlier},  // the HRESULT is ignored
+      {__LINE__, true, RPC_E_SERVERCALL_RETRYLATER, true, 0, 0, kEarlier},
+      {__LINE__, true, E_FAIL, true, 9, 9, 9},
+      {__LINE__, true, S_OK, false, 0, -1, -1},  // the code as preset
+      {__LINE__, true, E_FAIL, false, 0, -1, -1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    FakeAuxiliary fake;
+    fake.hr = row.hr;
+    fake.writes = row.writes;
+    fake.written = row.written;
+    HostInterfaceTable[kHostAuxiliaryIndex] = row.offered ? &fake : nullptr;
+    HostErrno = kEarlier;
+    EXPECT_EQ(HostOptionalCall(&CodedAuxiliary::Coded, 12), row.result);
+    EXPECT_EQ(HostErrno, row.errnoAfter);
+    EXPECT_EQ(fake.calls, row.offered ? 1 : 0);
+    EXPECT_EQ(fake.seen, row.offered ? 12 : 0);
+    HostInterfaceTable[kHostAuxiliaryIndex] = nullptr;
+  }
+}
+
 TEST_F(HostCallsTest, SetAndPlainShapes) {
   const struct {
     int line;
