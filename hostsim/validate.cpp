@@ -27,7 +27,13 @@ namespace {
 typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescription*);
 
 constexpr int32_t kPropHostDirectory = 89;
-constexpr int kMaxSlot = 1024;  // above every slot of every host interface
+// One past the highest slot of any host interface.
+constexpr int kMaxSlot = [] {
+  int top = 0;
+#define HOST_SLOT(Interface, slot, Method, Shape, Params) top = top > (slot) ? top : (slot);
+#include "bridge/host_slots.inc"
+  return top + 1;
+}();
 
 // One host session of one check: the host, and what went wrong while it ran.
 struct Session {
