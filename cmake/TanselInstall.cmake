@@ -23,6 +23,8 @@ install(TARGETS tansel tansel_platform tansel_rc tansel-hostsim EXPORT TanselTar
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# NetLib is loaded from beside the platform library.
+install(TARGETS tansel_netlib LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS tansel_plugin tansel_host_server LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})
 install(DIRECTORY ${TANSEL_ICU_DATA_PARENT}/icu_data DESTINATION ${TANSEL_INSTALL_DATADIR}
   PATTERN "*.stamp" EXCLUDE)

@@ -2,7 +2,8 @@
 # as arguments), when missing.
 tansel_install_deps() {
   local wanted=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-    libbenchmark-dev libicu-dev icu-devtools nlohmann-json3-dev "$@")
+    libbenchmark-dev libicu-dev icu-devtools nlohmann-json3-dev libcurl4-openssl-dev
+    libcpp-httplib-dev python3 "$@")
   local missing=()
   local pkg
   for pkg in "${wanted[@]}"; do

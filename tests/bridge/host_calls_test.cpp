@@ -4,6 +4,7 @@
 
 #include "bridge/host_call.h"
 #include "bridge/host_calls.h"
+#include "bridge/host_wrappers.h"
 #include "strings/memory.h"
 #include "tests/bridge/bridge_fixture.h"
 
@@ -223,27 +224,12 @@ TEST_F(HostCallsTest, PolicyShape) {
   }
 }
 
-// An optional interface with a slot that writes an error code, standing in the table's place for
-// HostAuxiliary: the optional shape is the same whatever the method.
-struct CodedAuxiliary : HostAuxiliary {
-  virtual HRESULT STDMETHODCALLTYPE Coded(int32_t in, int32_t* code) = 0;
-};
-
-}  // namespace
-
-template <>
-struct HostInterfaceTraits<CodedAuxiliary> {
-  static constexpr HostInterfaceIndex index = kHostAuxiliaryIndex;
-};
-
-namespace {
-
-struct FakeAuxiliary final : CodedAuxiliary {
+// The optional interface, implemented here so that each row decides what its slot answers.
+struct FakeAuxiliary final : HostAuxiliary {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE Slot3() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Coded(int32_t in, int32_t* code) override {
+  HRESULT STDMETHODCALLTYPE Slot3(ObjectId, int32_t in, int32_t* code) override {
     ++calls;
     seen = in;
     if (writes) *code = written;
@@ -282,7 +268,7 @@ TEST_F(HostCallsTest, OptionalShape) {
     fake.written = row.written;
     HostInterfaceTable[kHostAuxiliaryIndex] = row.offered ? &fake : nullptr;
     HostErrno = kEarlier;
-    EXPECT_EQ(HostOptionalCall(&CodedAuxiliary::Coded, 12), row.result);
+    EXPECT_EQ(HostAuxiliaryCall3(1, 12), row.result);
     EXPECT_EQ(HostErrno, row.errnoAfter);
     EXPECT_EQ(fake.calls, row.offered ? 1 : 0);
     EXPECT_EQ(fake.seen, row.offered ? 12 : 0);
@@ -295,31 +281,31 @@ TEST_F(HostCallsTest, SetAndPlainShapes) {
     int line;
     SimFault fault;
     int32_t setErrno;    // after HostSetCall on SetNotification
-    int32_t plainErrno;  // after HostPlainCall on an unimplemented slot (E_NOTIMPL unless faulted)
+    int32_t plainErrno;  // after HostPlainCall on a slot without out-parameters
   } rows[] = {
-      {__LINE__, SimFault::kNone, kEarlier, ErrHostCall},
+      {__LINE__, SimFault::kNone, kEarlier, kEarlier},
       {__LINE__, SimFault::kBusy, ErrHostBusy, ErrHostBusy},
       {__LINE__, SimFault::kFail, ErrHostCall, ErrHostCall},
-      {__LINE__, SimFault::kNoCode, ErrHostCall, ErrHostCall},
-      {__LINE__, SimFault::kCode, 7, ErrHostCall},
+      {__LINE__, SimFault::kNoCode, ErrHostCall, kEarlier},
+      {__LINE__, SimFault::kCode, 7, kEarlier},
   };
   ASSERT_EQ(Connect(), 0);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     host.ClearFaults();
     host.SetFault(kHostApiIndex, 8, row.fault, 7);
-    host.SetFault(kHostApiIndex, 4, row.fault, 7);
+    host.SetFault(kHostApiIndex, 5, row.fault, 7);
     HostErrno = kEarlier;
     HostSetCall<HostApi>(&HostApi::SetNotification, 2, 1);
     EXPECT_EQ(HostErrno, row.setErrno);
     HostErrno = kEarlier;
-    HostPlainCall<HostApi>(&HostApi::Slot4);
+    HostPlainCall<HostApi>(&HostApi::Slot5, ObjectId{0});
     EXPECT_EQ(HostErrno, row.plainErrno);
   }
   host.ClearFaults();
   host.ReleaseSink();  // the end of the connection: the interfaces are gone
   HostErrno = 0;
-  HostPlainCall<HostApi>(&HostApi::Slot4);
+  HostPlainCall<HostApi>(&HostApi::Slot5, ObjectId{0});
   EXPECT_EQ(HostErrno, ErrHostCall);
 }
 
