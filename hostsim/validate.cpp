@@ -30,7 +30,8 @@ constexpr int32_t kPropHostDirectory = 89;
 // One past the highest slot of any host interface.
 constexpr int kMaxSlot = [] {
   int top = 0;
-#define HOST_SLOT(Interface, slot, Method, Shape, Params) top = top > (slot) ? top : (slot);
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params) \
+  top = top > (slot) ? top : (slot);
 #include "bridge/host_slots.inc"
   return top + 1;
 }();
