@@ -26,9 +26,9 @@ int StrLength(const char* s) {
 
 int StrLengthN(const char* s, int max) {
   if (s == nullptr || max <= 0) return 0;
-  int n = 0;
-  while (n < max && s[n] != 0) ++n;
-  return n;
+  // memchr stops at the first zero, so no byte past the terminator is read.
+  const void* end = std::memchr(s, 0, static_cast<size_t>(max));
+  return end != nullptr ? static_cast<int>(static_cast<const char*>(end) - s) : max;
 }
 
 void StrCopy(char* dst, const char* src) {
