@@ -41,35 +41,32 @@ size_t Mismatch(const unsigned char* a, const unsigned char* b, size_t m) {
   return i;
 }
 
-// ASCII letters as CaseLowerTable folds them; bytes from 0x80 up go through the table.
-inline unsigned char FoldAscii(unsigned char c) {
-  return static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
+// The bits in which x and y differ, less a case difference of an ASCII letter: 0 when
+// CaseLowerTable folds them alike through that rule (it lowers exactly 'A' to 'Z' below 0x80).
+// Written without branches, for vector instructions.
+inline unsigned char AsciiFoldDifference(unsigned char x, unsigned char y) {
+  auto letter = static_cast<unsigned char>((x | 0x20) - 'a');
+  auto caseBit = static_cast<unsigned char>(letter < 26 ? 0x20 : 0);
+  return static_cast<unsigned char>((x ^ y) & ~caseBit);
 }
 
-// The first index below m at which a and b differ once folded, or m. Blocks of ASCII are folded
-// arithmetically; a block holding a byte from 0x80 up is folded through the table.
+// The first index below m at which a and b differ once folded, or m. Blocks that are equal or
+// differ only in the case of ASCII letters pass at once; any other block is folded through the
+// table.
 size_t FoldedMismatch(const unsigned char* a, const unsigned char* b, size_t m) {
   size_t i = 0;
   while (i + kBlock <= m) {
-    unsigned char any = 0, high = 0;
-    for (size_t k = 0; k < kBlock; ++k) {
-      high |= a[i + k] | b[i + k];
-      any |= FoldAscii(a[i + k]) ^ FoldAscii(b[i + k]);
-    }
-    if ((high & 0x80) == 0 && any == 0) {
+    unsigned char differ = 0;
+    for (size_t k = 0; k < kBlock; ++k) differ |= AsciiFoldDifference(a[i + k], b[i + k]);
+    if (differ == 0) {
       i += kBlock;
       continue;
     }
     for (size_t end = i + kBlock; i < end; ++i)
       if (CaseLowerTable[a[i]] != CaseLowerTable[b[i]]) return i;
   }
-  for (; i < m; ++i) {
-    if (i + 8 <= m && SameWord(a + i, b + i)) {
-      i += 7;
-      continue;
-    }
+  for (; i < m; ++i)
     if (CaseLowerTable[a[i]] != CaseLowerTable[b[i]]) return i;
-  }
   return i;
 }
 
