@@ -83,6 +83,11 @@ inline bool AllPairBytes(const PairBytes& pb, const char* p) {
   const unsigned char first0 = pb.first[0], span0 = pb.last[0] - pb.first[0];
   const unsigned char first1 = pb.first[1], span1 = pb.last[1] - pb.first[1];
   unsigned char outside = 0;
+  if (pb.count == 1) {  // one range: half the work
+    for (int k = 0; k < kPairBlock; ++k)
+      outside |= static_cast<unsigned char>(static_cast<unsigned char>(p[k] - first0) > span0);
+    return outside == 0;
+  }
   for (int k = 0; k < kPairBlock; ++k) {
     auto c = static_cast<unsigned char>(p[k]);
     auto d0 = static_cast<unsigned char>(c - first0);
@@ -99,12 +104,14 @@ inline bool AllPairBytes(const PairBytes& pb, const char* p) {
 inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, const char* p) {
   const PairBytes& pb = PairBytesFor(table);
   const char* q = p;
+  int steps = 0;  // bytes stepped since a block was last tried: short runs never try one
   while (q > start && IsPair(table, q - 1)) {
     --q;
     // Every byte of a block before q may start a pair and end one, and q's byte may end one: the
     // block belongs to the run.
-    if (pb.count == 0 || !table->trail[Byte(q[0])]) continue;
+    if (++steps < 16 || pb.count == 0 || !table->trail[Byte(q[0])]) continue;
     while (q - start >= kPairBlock && AllPairBytes(pb, q - kPairBlock)) q -= kPairBlock;
+    steps = 0;
   }
   return (p - q) % 2 == 0;
 }
