@@ -61,6 +61,9 @@ void UndoConnect() {
 }  // namespace
 
 void HostDisconnect() {
+  // Whether this run ends the connection is decided now: the releases below may end the sink
+  // (the host letting it go as the client lets go), and the connection still has to end.
+  const bool sinkRecorded = ClientSink != nullptr;
   for (IUnknown*& entry : HostInterfaceTable) {
     // The entry is emptied before the call: releasing is a call into the host, which may release
     // the sink for the last time, and the sink's end runs this function again.
@@ -68,11 +71,14 @@ void HostDisconnect() {
     entry = nullptr;
     if (host != nullptr) host->Release();
   }
-  // Read only now: the releases above may have ended the sink. When the host ended it, COM and
-  // the filter stay as they are: their owner is whoever runs the loop.
-  if (HostNotificationsC* sink = ClientSink) {
-    // The host's stubs let the sink go here, which may end it: it is not touched again.
-    CoDisconnectObject(static_cast<IHostNotifications0*>(sink), 0);
+  // When the host ended the sink before this run, COM and the filter stay as they are: their
+  // owner is whoever runs the loop.
+  if (sinkRecorded) {
+    // Read again: a sink that has ended is not touched. The host's stubs let a live one go here,
+    // which may end it: it is not touched again.
+    if (HostNotificationsC* sink = ClientSink) {
+      CoDisconnectObject(static_cast<IHostNotifications0*>(sink), 0);
+    }
     if (InstalledMessageFilter != nullptr) {
       InstalledMessageFilter = nullptr;
       CoRegisterMessageFilter(nullptr, nullptr);

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "bridge/client_state.h"
+#include "bridge/host_copy.h"
 #include "bridge/host_errno.h"
 #include "bridge/host_memory.h"
 
@@ -124,8 +125,120 @@ Value HostResultCall(Value neutral, Take take, Drop drop, HostMethod<Interface, 
   return copy;
 }
 
-// String result: the client's copy (free it with the C heap), or null.
+// Get call: a value with an error code, deep-copied into the client's heap when it holds host
+// memory (a fixed record is written in place). The zeroed value on any failure.
+template <typename Value, typename Interface, typename... Params, typename... Args>
+Value HostGetCall(HostMethod<Interface, Params...> method, Args... args) {
+  return HostResultCall<Value>(Value{}, HostTake<Value>, HostDrop<Value>, method, args...);
+}
+
+// Code-converting call: the host writes a result code, and the wrapper gives 0 when it is 0 and
+// -1 otherwise, leaving HostErrno alone for the host's code; a failed call gives -1 as usual.
 template <typename Interface, typename... Params, typename... Args>
-char* HostStringCall(HostMethod<Interface, Params...> method, Args... args) {
-  return HostResultCall<char*>(nullptr, HostTakeString, HostClientFree, method, args...);
+int32_t HostConvertCall(HostMethod<Interface, Params...> method, Args... args) {
+  int32_t code = kHostCodePreset;
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return -1;
+  if (HostCallFailed((host->*method)(args..., &code))) return -1;
+  return code == 0 ? 0 : -1;
+}
+
+// Code-converting call that also delivers a result, copied into *out (zeroed unless the call
+// succeeded with code 0; out may be null, and the copy is then released).
+template <typename Value, typename Interface, typename... Params, typename... Args>
+int32_t HostConvertResultCall(Value* out, HostMethod<Interface, Params...> method, Args... args) {
+  int32_t code = kHostCodePreset;
+  Value hostValue{};
+  if (out != nullptr) *out = Value{};
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return -1;
+  if (HostCallFailed((host->*method)(args..., &code, &hostValue))) return -1;
+  Value copy = HostTake(hostValue);
+  if (code != 0 || out == nullptr) {
+    HostDrop(copy);
+    return code == 0 ? 0 : -1;
+  }
+  *out = copy;
+  return 0;
+}
+
+// Truth-value call: 1 when the host's code is 0; otherwise 0, with HostErrno set as usual.
+template <typename Interface, typename... Params, typename... Args>
+int32_t HostTruthCall(HostMethod<Interface, Params...> method, Args... args) {
+  return HostStatusCall<Interface>(method, args...) == 0 ? 1 : 0;
+}
+
+// The first wrapper of a value slot without error code: a local value preset 0 is passed and
+// returned, also when the call failed.
+template <typename Value, typename Interface, typename... Params, typename... Args>
+Value HostPairCall(HostMethod<Interface, Params...> method, Args... args) {
+  Value value{};
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host != nullptr) HostCallFailed((host->*method)(args..., &value));
+  return value;
+}
+
+// The second: the caller's pointer goes to the host as it is; nothing is returned.
+template <typename Value, typename Interface, typename... Params, typename... Args>
+void HostPairIntoCall(Value* value, HostMethod<Interface, Params...> method, Args... args) {
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host != nullptr) HostCallFailed((host->*method)(args..., value));
+}
+
+// A call that delivers two results into the caller's pointers (either may be null): both are
+// copied, and both left zeroed unless the call succeeded with code 0. Returns the code as a
+// status call does.
+template <typename Value, typename Interface, typename... Params, typename... Args>
+int32_t HostTwoCall(Value* first, Value* second, HostMethod<Interface, Params...> method,
+                    Args... args) {
+  int32_t code = kHostCodePreset;
+  Value hostFirst{};
+  Value hostSecond{};
+  if (first != nullptr) *first = Value{};
+  if (second != nullptr) *second = Value{};
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return code;
+  if (HostCallFailed((host->*method)(args..., &code, &hostFirst, &hostSecond))) return code;
+  Value copies[2] = {HostTake(hostFirst), HostTake(hostSecond)};
+  Value* outs[2] = {first, second};
+  if (code != 0) HostErrno = code;
+  for (int i = 0; i < 2; ++i) {
+    if (code == 0 && outs[i] != nullptr) {
+      *outs[i] = copies[i];
+    } else {
+      HostDrop(copies[i]);
+    }
+  }
+  return code;
+}
+
+// Kept result list: the library owns one list per wrapper (kept), valid until the wrapper's next
+// call. Before the call, the list *result designates is released whole (strings included) and left
+// {0, null}, and so is kept; neither is released twice when they are the same list. After the
+// call kept holds the client's copy of the host's list, or {0, null} on any failure, and *result
+// points to it (result may be null: then nothing is handed out, and nothing leaks). Returns the
+// code as a status call does.
+template <typename List, typename Interface, typename... Params, typename... Args>
+int32_t HostKeptCall(List& kept, List** result, HostMethod<Interface, Params...> method,
+                     Args... args) {
+  if (result != nullptr && *result != nullptr && *result != &kept) {
+    HostReleaseValue(*result, HostClientFree);
+    **result = List{};
+  }
+  HostReleaseValue(&kept, HostClientFree);
+  kept = List{};
+  if (result != nullptr) *result = &kept;
+  int32_t code = kHostCodePreset;
+  List hostList{};
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return code;
+  if (HostCallFailed((host->*method)(args..., &code, &hostList))) return code;
+  List copy = HostTake(hostList);
+  if (code != 0) {
+    HostErrno = code;
+    HostDrop(copy);
+    return code;
+  }
+  kept = copy;
+  return code;
 }

@@ -1,5 +1,7 @@
-// The host calls on a plug-in's road. Each reports failure through HostErrno and a neutral
-// result (0, null, -1 for a status); see bridge/host_call.h for the convention.
+// The host calls on a plug-in's road, declared here with their parameters' meanings. Their
+// definitions are the table's wrappers (bridge/host_wrappers.h); the numbered forms are fronts
+// (bridge/host_fronts.h). Each reports failure through HostErrno and a neutral result (0, null,
+// -1 for a status); see bridge/host_call.h for the convention.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "bridge/host_records.h"
+#include "bridge/host_slot_macros.h"
 #include "bridge/host_types.h"
 #include "platform/com_types.h"
 
@@ -29,9 +31,9 @@ static_assert(kHostInterfaceCount == 18 && kHostMemoryPolicyIndex == kHostBaseIn
 #define HOST_INTERFACE(Name, ...) \
   struct Name : IUnknown {        \
     enum : int { kSlotCounterBase = __COUNTER__ };
-#define HOST_SLOT(Interface, slot, Method, Shape, Params)                  \
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params)   \
   static_assert(__COUNTER__ - kSlotCounterBase == (slot)-2, "slot order"); \
-  virtual HRESULT STDMETHODCALLTYPE Method Params = 0;
+  virtual HRESULT STDMETHODCALLTYPE Method HOST_PARAMS(Shape, Type, Params) = 0;
 #define HOST_INTERFACE_END(Name) \
   }                              \
   ;

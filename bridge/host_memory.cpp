@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "bridge/client_state.h"
 #include "platform/win_memory.h"
 #include "strings/memory.h"
 
@@ -27,25 +26,11 @@ char* HostCopyString(const char* text, HostAllocFn alloc) {
   return copy;
 }
 
-void HostReleaseString(char* text, HostFreeFn release) {
-  if (text != nullptr) release(text);
-}
-
 void* HostCopyArray(const void* items, uint64_t count, size_t size, HostAllocFn alloc) {
   if (items == nullptr) return nullptr;
   if (size != 0 && count > SIZE_MAX / size) return nullptr;
   size_t bytes = static_cast<size_t>(count) * size;
   void* copy = alloc(bytes == 0 ? 1 : bytes);
   if (copy != nullptr && bytes != 0) std::memcpy(copy, items, bytes);
-  return copy;
-}
-
-void HostGiveBack(void* hostBlock) {
-  if (hostBlock != nullptr && SharedHostMemory == 0) CoTaskMemFree(hostBlock);
-}
-
-char* HostTakeString(char* hostText) {
-  char* copy = HostCopyString(hostText, HostClientAlloc);
-  HostGiveBack(hostText);
   return copy;
 }

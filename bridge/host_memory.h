@@ -21,12 +21,6 @@ void HostTaskFree(void* block);
 
 // A copy of text (length + 1 bytes); null for a null text or a refused allocation.
 char* HostCopyString(const char* text, HostAllocFn alloc);
-void HostReleaseString(char* text, HostFreeFn release);
 // A copy of count elements of size bytes; null for null items or a refused allocation. A count of
 // 0 with items gives an empty allocation.
 void* HostCopyArray(const void* items, uint64_t count, size_t size, HostAllocFn alloc);
-
-// Gives a host block back with CoTaskMemFree unless the host's memory is shared.
-void HostGiveBack(void* hostBlock);
-// Copies a host string into the client's heap and gives the host's block back.
-char* HostTakeString(char* hostText);

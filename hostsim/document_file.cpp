@@ -148,13 +148,16 @@ struct Checker {
 
 }  // namespace
 
-bool ParseDocuments(const std::string& text, const std::string& source,
-                    std::vector<SimDocument>& documents, std::string& error) {
+namespace {
+
+bool ParseChecked(const std::string& text, const std::string& source,
+                  std::vector<SimDocument>& documents, std::string& error) {
   Checker check{source, {}};
   json root;
   try {
     root = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {
+    // Every error of the parser, a number too large for any type (1e999) included.
     error = source + ": not valid JSON: " + e.what();
     return false;
   }
@@ -208,6 +211,20 @@ bool ParseDocuments(const std::string& text, const std::string& source,
     documents.clear();
   }
   return ok;
+}
+
+}  // namespace
+
+bool ParseDocuments(const std::string& text, const std::string& source,
+                    std::vector<SimDocument>& documents, std::string& error) {
+  // No error of the JSON library gets past the reader: each becomes the one-line message.
+  try {
+    return ParseChecked(text, source, documents, error);
+  } catch (const json::exception& e) {
+    error = source + ": " + e.what();
+    documents.clear();
+    return false;
+  }
 }
 
 bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,

@@ -46,11 +46,6 @@ void SimHostState::ReleaseSink() {
   if (old != nullptr) old->Release();
 }
 
-HRESULT SimDefaultSlot(SimHostState* state, int index, int slot) {
-  SimCallPlan plan = state->Plan(index, slot);
-  return plan.work ? E_NOTIMPL : plan.hr;
-}
-
 SimCallPlan SimHostState::Plan(int index, int slot) {
   ++calls[{index, slot}];
   lastCall = {index, slot};

@@ -3,8 +3,9 @@
 //
 // It answers QueryInterface for every host interface (any can be withdrawn), counts the references
 // it hands out per interface, answers the calls of a plug-in's road from its documents, and
-// E_NOTIMPL from every other slot. Tests can make a slot answer busy, fail, or succeed without
-// writing its error code; memory it returns comes from CoTaskMemAlloc and is tracked.
+// a sample value of the slot's shape from every other slot. Tests can make a slot answer busy,
+// fail, or succeed without writing its error code; memory it returns comes from CoTaskMemAlloc and
+// is tracked.
 #pragma once
 
 #include <cstdint>

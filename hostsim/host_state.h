@@ -8,19 +8,39 @@
 #include <string>
 #include <vector>
 
+#include "bridge/host_copy.h"
 #include "hostsim/host_object.h"
 #include "hostsim/task_blocks.h"
 
 struct SimHostState;
 
-// What every face does for IUnknown, and what an unimplemented slot answers.
+// What every face does for IUnknown.
 HRESULT SimQuery(SimHostState* state, REFIID iid, void** out);
 ULONG SimAddRef(SimHostState* state, int index);
 ULONG SimRelease(SimHostState* state, int index);
-HRESULT SimDefaultSlot(SimHostState* state, int index, int slot);
 
-// The default face of each interface: IUnknown acts on the host object, and every slot is noted
-// and answers E_NOTIMPL (or the fault set on it).
+// What a slot answers when no face does real work for it, by the family of its shape: the call is
+// noted, a fault set on it answers instead, and otherwise the host succeeds, writing error code 0
+// and a sample of the slot's value (host memory from CoTaskMemAlloc, tracked).
+template <typename T>
+HRESULT SimAnswerNONE(SimHostState* state, int index, int slot);
+template <typename T>
+HRESULT SimAnswerCODE(SimHostState* state, int index, int slot, int32_t* error);
+template <typename T>
+HRESULT SimAnswerVALUE(SimHostState* state, int index, int slot, T* value);
+template <typename T>
+HRESULT SimAnswerCODE_VALUE(SimHostState* state, int index, int slot, int32_t* error, T* value);
+template <typename T>
+HRESULT SimAnswerCODE_TWO(SimHostState* state, int index, int slot, int32_t* error, T* value,
+                          T* second);
+
+// Fills record, of the given layout, as the host's sample: every byte 0x11, every owned place a
+// new tracked block. Lists hold two elements; element 0 of a list owns its tagged texts and
+// compact payloads, element 1 holds a kind or type that owns nothing (pointing at host-owned text).
+void SimFillSample(SimHostState* state, void* record, const HostLayout& layout, uint32_t index);
+
+// The default face of each interface: IUnknown acts on the host object, and every slot answers as
+// above.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #define HOST_INTERFACE(Name, ...)                                                             \
@@ -37,9 +57,10 @@ HRESULT SimDefaultSlot(SimHostState* state, int index, int slot);
     SimHostState* state_;                                                                     \
                                                                                               \
    public:
-#define HOST_SLOT(Interface, slot, Method, Shape, Params)     \
-  HRESULT STDMETHODCALLTYPE Method Params override {          \
-    return SimDefaultSlot(state_, k##Interface##Index, slot); \
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params)               \
+  HRESULT STDMETHODCALLTYPE Method HOST_PARAMS(Shape, Type, Params) override {         \
+    return HOST_CAT(SimAnswer, HOST_FAMILY_##Shape)<Type>(state_, k##Interface##Index, \
+                                                          slot HOST_OUTS(Shape));      \
   }
 #define HOST_INTERFACE_END(Name) \
   }                              \
@@ -194,3 +215,51 @@ struct SimHostState {
   bool releaseSinkWhenLetGo = false;
   void ReleaseSink();
 };
+
+// ---- The default answers ----
+
+template <typename T>
+T SimSample(SimHostState* state) {
+  T value;
+  SimFillSample(state, &value, HostLayoutOf<T>::layout, 0);
+  return value;
+}
+
+template <typename T>
+HRESULT SimAnswerNONE(SimHostState* state, int index, int slot) {
+  return state->Plan(index, slot).hr;
+}
+
+template <typename T>
+HRESULT SimAnswerCODE(SimHostState* state, int index, int slot, int32_t* error) {
+  SimCallPlan plan = state->Plan(index, slot);
+  if (plan.work) SimHostState::Finish(plan, error, 0);
+  return plan.hr;
+}
+
+template <typename T>
+HRESULT SimAnswerVALUE(SimHostState* state, int index, int slot, T* value) {
+  SimCallPlan plan = state->Plan(index, slot);
+  if (plan.work && value != nullptr) *value = SimSample<T>(state);
+  return plan.hr;
+}
+
+template <typename T>
+HRESULT SimAnswerCODE_VALUE(SimHostState* state, int index, int slot, int32_t* error, T* value) {
+  SimCallPlan plan = state->Plan(index, slot);
+  if (!plan.work) return plan.hr;
+  if (value != nullptr) *value = SimSample<T>(state);
+  SimHostState::Finish(plan, error, 0);
+  return plan.hr;
+}
+
+template <typename T>
+HRESULT SimAnswerCODE_TWO(SimHostState* state, int index, int slot, int32_t* error, T* value,
+                          T* second) {
+  SimCallPlan plan = state->Plan(index, slot);
+  if (!plan.work) return plan.hr;
+  if (value != nullptr) *value = SimSample<T>(state);
+  if (second != nullptr) *second = SimSample<T>(state);
+  SimHostState::Finish(plan, error, 0);
+  return plan.hr;
+}

@@ -117,7 +117,7 @@ ULONG STDMETHODCALLTYPE SimProxyIdentity::Release() {
   return session_->host.Object()->Release();
 }
 
-// ---- The host's faces that do work: forwarded with their arguments ----
+// ---- The registration: the sink crosses as a stub ----
 
 HRESULT STDMETHODCALLTYPE SimProxyHostApi::RegisterClient(IUnknown* sink, int32_t version,
                                                           const ClientDescription* description) {
@@ -129,49 +129,6 @@ HRESULT STDMETHODCALLTYPE SimProxyHostApi::RegisterClient(IUnknown* sink, int32_
   if (held != nullptr) held->Release();  // the host took its own reference
   if (SUCCEEDED(hr) && sink != nullptr) SimPostClientStart(session_);
   return hr;
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostApi::SetNotification(int32_t notification, int32_t state,
-                                                           int32_t* error) {
-  return SimAcross(session_, [&] { return target_->SetNotification(notification, state, error); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostApi::ShowMessage(const char* text, int32_t type,
-                                                       int32_t* result) {
-  return SimAcross(session_, [&] { return target_->ShowMessage(text, type, result); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostApi::ConsoleWrite(const char* text, int32_t* error) {
-  return SimAcross(session_, [&] { return target_->ConsoleWrite(text, error); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostApi::GetIntProp(ObjectId document, ObjectId object,
-                                                      const PropertyIdent* ident, int32_t* error,
-                                                      int32_t* value) {
-  return SimAcross(session_,
-                   [&] { return target_->GetIntProp(document, object, ident, error, value); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostApi::GetIdProp(ObjectId document, ObjectId object,
-                                                     const PropertyIdent* ident, int32_t* error,
-                                                     ObjectId* value) {
-  return SimAcross(session_,
-                   [&] { return target_->GetIdProp(document, object, ident, error, value); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostApi::GetStringProp(ObjectId document, ObjectId object,
-                                                         const PropertyIdent* ident, int32_t* error,
-                                                         char** value) {
-  return SimAcross(session_,
-                   [&] { return target_->GetStringProp(document, object, ident, error, value); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostMemoryPolicy::QuerySharedMemory(int32_t query) {
-  return SimAcross(session_, [&] { return target_->QuerySharedMemory(query); });
-}
-
-HRESULT STDMETHODCALLTYPE SimProxyHostModuleLink::SetClientModule(HMODULE module) {
-  return SimAcross(session_, [&] { return target_->SetClientModule(module); });
 }
 
 // ---- The host's hold on the client's sink ----

@@ -31,23 +31,8 @@ HRESULT SimAcross(SimSession* session, Call call) {
 // host face's, so the host's counts stay exact.
 HRESULT SimProxyQuery(SimSession* session, REFIID iid, void** out);
 
-// The proxy face of each interface. Slots whose signature the table does not declare yet take no
-// arguments and are forwarded here; declared ones are forwarded by the final classes below, and
-// a slot newly declared in the table must join them (until it does, its class stays abstract).
-#define SIM_PROXY_FORWARD(Method)                                     \
-  HRESULT STDMETHODCALLTYPE Method() override {                       \
-    return SimAcross(session_, [this] { return target_->Method(); }); \
-  }
-#define SIM_PROXY_SLOT_Unknown(Method) SIM_PROXY_FORWARD(Method)
-#define SIM_PROXY_SLOT_UnknownString(Method) SIM_PROXY_FORWARD(Method)
-#define SIM_PROXY_SLOT_UnknownRecord(Method) SIM_PROXY_FORWARD(Method)
-#define SIM_PROXY_SLOT_UnknownKeptList(Method) SIM_PROXY_FORWARD(Method)
-#define SIM_PROXY_SLOT_Register(Method)
-#define SIM_PROXY_SLOT_Status(Method)
-#define SIM_PROXY_SLOT_Value(Method)
-#define SIM_PROXY_SLOT_ValueWithCode(Method)
-#define SIM_PROXY_SLOT_StringWithCode(Method)
-#define SIM_PROXY_SLOT_Policy(Method)
+// The proxy face of each interface: every slot forwards its arguments to the host's face across
+// the channel, produced from the slot table.
 #define HOST_INTERFACE(Name, ...)                                                                 \
   class SimProxyBase##Name : public Name {                                                        \
    public:                                                                                        \
@@ -65,54 +50,22 @@ HRESULT SimProxyQuery(SimSession* session, REFIID iid, void** out);
     Name* target_;                                                                                \
                                                                                                   \
    public:
-#define HOST_SLOT(Interface, slot, Method, Shape, Params) SIM_PROXY_SLOT_##Shape(Method)
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params)                   \
+  HRESULT STDMETHODCALLTYPE Method HOST_PARAMS(Shape, Type, Params) override {             \
+    return SimAcross(session_, [&] { return target_->Method(HOST_ARGS(Shape, Params)); }); \
+  }
 #define HOST_INTERFACE_END(Name) \
   }                              \
   ;
 #include "bridge/host_slots.inc"
-#undef SIM_PROXY_FORWARD
-#undef SIM_PROXY_SLOT_Unknown
-#undef SIM_PROXY_SLOT_UnknownString
-#undef SIM_PROXY_SLOT_UnknownRecord
-#undef SIM_PROXY_SLOT_UnknownKeptList
-#undef SIM_PROXY_SLOT_Register
-#undef SIM_PROXY_SLOT_Status
-#undef SIM_PROXY_SLOT_Value
-#undef SIM_PROXY_SLOT_ValueWithCode
-#undef SIM_PROXY_SLOT_StringWithCode
-#undef SIM_PROXY_SLOT_Policy
 
+// The one slot that does more than forward: the sink reaches the host as a stub's proxy, and the
+// client's start-up is then posted to it.
 class SimProxyHostApi final : public SimProxyBaseHostApi {
  public:
   using SimProxyBaseHostApi::SimProxyBaseHostApi;
-  // The sink reaches the host as a stub's proxy; the client's start-up is then posted to it.
   HRESULT STDMETHODCALLTYPE RegisterClient(IUnknown* sink, int32_t version,
                                            const ClientDescription* description) override;
-  HRESULT STDMETHODCALLTYPE SetNotification(int32_t notification, int32_t state,
-                                            int32_t* error) override;
-  HRESULT STDMETHODCALLTYPE ShowMessage(const char* text, int32_t type, int32_t* result) override;
-  HRESULT STDMETHODCALLTYPE ConsoleWrite(const char* text, int32_t* error) override;
-  HRESULT STDMETHODCALLTYPE GetIntProp(ObjectId document, ObjectId object,
-                                       const PropertyIdent* ident, int32_t* error,
-                                       int32_t* value) override;
-  HRESULT STDMETHODCALLTYPE GetIdProp(ObjectId document, ObjectId object,
-                                      const PropertyIdent* ident, int32_t* error,
-                                      ObjectId* value) override;
-  HRESULT STDMETHODCALLTYPE GetStringProp(ObjectId document, ObjectId object,
-                                          const PropertyIdent* ident, int32_t* error,
-                                          char** value) override;
-};
-
-class SimProxyHostMemoryPolicy final : public SimProxyBaseHostMemoryPolicy {
- public:
-  using SimProxyBaseHostMemoryPolicy::SimProxyBaseHostMemoryPolicy;
-  HRESULT STDMETHODCALLTYPE QuerySharedMemory(int32_t query) override;
-};
-
-class SimProxyHostModuleLink final : public SimProxyBaseHostModuleLink {
- public:
-  using SimProxyBaseHostModuleLink::SimProxyBaseHostModuleLink;
-  HRESULT STDMETHODCALLTYPE SetClientModule(HMODULE module) override;
 };
 
 using SimProxyHostApiExt1 = SimProxyBaseHostApiExt1;
@@ -129,6 +82,8 @@ using SimProxyHostApiExt11 = SimProxyBaseHostApiExt11;
 using SimProxyHostApiExt12 = SimProxyBaseHostApiExt12;
 using SimProxyHostApiExt13 = SimProxyBaseHostApiExt13;
 using SimProxyHostApiExt14 = SimProxyBaseHostApiExt14;
+using SimProxyHostMemoryPolicy = SimProxyBaseHostMemoryPolicy;
+using SimProxyHostModuleLink = SimProxyBaseHostModuleLink;
 using SimProxyHostAuxiliary = SimProxyBaseHostAuxiliary;
 
 // The proxy of the host object's own IUnknown.

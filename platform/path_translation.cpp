@@ -56,3 +56,23 @@ size_t PlatformTranslatePath(const char* hostPath, char* dst, size_t size) {
   if (size > 0) dst[out.length < size ? out.length : 0] = '\0';
   return out.length;
 }
+
+size_t PlatformHostPath(const char* systemPath, char* dst, size_t size) {
+  const char* path = systemPath != nullptr ? systemPath : "";
+  Writer out{dst, size};
+  size_t rootLength = std::strlen(g_driveRoot);
+  while (rootLength > 0 &&
+         (g_driveRoot[rootLength - 1] == '/' || g_driveRoot[rootLength - 1] == '\\'))
+    --rootLength;
+  // Inside the root: the root itself, or the root followed by a separator.
+  if (path[0] == '/' && std::strncmp(path, g_driveRoot, rootLength) == 0 &&
+      (path[rootLength] == '\0' || path[rootLength] == '/')) {
+    path += rootLength;
+    out.Put('C');
+    out.Put(':');
+    if (*path == '\0') out.Put('\\');
+  }
+  for (; *path != '\0'; ++path) out.Put(*path == '/' ? '\\' : *path);
+  if (size > 0) dst[out.length < size ? out.length : 0] = '\0';
+  return out.length;
+}

@@ -13,5 +13,9 @@ const char* PlatformDriveRoot();
 // its terminator; otherwise writes "" when size > 0. Returns the length of the full translation,
 // so a result ≥ size means it did not fit.
 size_t PlatformTranslatePath(const char* hostPath, char* dst, size_t size);
+// The way back: writes the host form of the system path systemPath into dst. A path inside the
+// drive root becomes "C:\" followed by the rest; any other keeps its bytes. Slashes become
+// backslashes. Returns the full length, as PlatformTranslatePath does.
+size_t PlatformHostPath(const char* systemPath, char* dst, size_t size);
 
 inline constexpr size_t kPlatformDriveRootMax = 1023;  // bytes of a drive root, terminator apart

@@ -15,10 +15,16 @@ struct PlatformCalls {
   long long (*ReadAt)(int fd, void* buffer, size_t bytes, long long offset);  // pread
   int (*Close)(int fd);                                                       // close
   long long (*ReadLink)(const char* path, char* buffer, size_t size);         // readlink
-  unsigned long long (*MonotonicMs)();             // milliseconds of a steady clock
-  void (*SleepMs)(unsigned milliseconds);          // sleeps that long
-  void* (*DlOpen)(const char* path, int flags);    // dlopen
-  void* (*DlSym)(void* handle, const char* name);  // dlsym
+  unsigned long long (*MonotonicMs)();                           // milliseconds of a steady clock
+  void (*SleepMs)(unsigned milliseconds);                        // sleeps that long
+  void* (*DlOpen)(const char* path, int flags);                  // dlopen
+  void* (*DlSym)(void* handle, const char* name);                // dlsym
+  long long (*Read)(int fd, void* buffer, size_t bytes);         // read: bytes, 0 at the end, -1
+  long long (*Write)(int fd, const void* buffer, size_t bytes);  // write: bytes taken, or -1
+  long long (*Seek)(int fd, long long offset, int whence);       // lseek: the new offset, or -1
+  int (*FileStat)(int fd, long long* size, int* isDirectory);    // fstat: 0, or -1
+  int (*Unlink)(const char* path);                               // unlink: 0, or -1
+  const char* (*GetEnv)(const char* name);                       // getenv
 };
 
 // The live table; its entries are never null.

@@ -154,12 +154,12 @@ void TaggedItemListFree(TaggedItemList* list) {
 }
 
 void CompactValueListFree(CompactValueList* list) {
-  if (list == nullptr || list->items == nullptr) return;
+  // A list of count 0 is left untouched: its block may still be its caller's.
+  if (list == nullptr || list->items == nullptr || list->count == 0) return;
   for (uint32_t i = 0; i < list->count; ++i) {
     if (list->items[i].valType == PropString) FreeString(&list->items[i].payload.text);
   }
-  // The count stays, as the host's callers expect; null items make it read as empty. A block with
-  // count 0 (ListAlloc24(0) makes one) is still released.
+  // The count stays, as the host's callers expect; null items make it read as empty.
   MemFree(list->items);
   list->items = nullptr;
 }

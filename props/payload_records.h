@@ -166,5 +166,5 @@ void NamedStringsPairListFree(NamedStringsPairList* list);
 void KeyedStringsListFree(KeyedStringsList* list);
 void TaggedItemListFree(TaggedItemList* list);
 // Releases the string payloads (valType 3) and the block; items become null while count stays
-// as it was, so the list reads as empty.
+// as it was, so the list reads as empty. A list of count 0 is left untouched.
 void CompactValueListFree(CompactValueList* list);

@@ -1,6 +1,7 @@
 // Property value lists: allocation, search, set, copy, release and the status bit set.
 #include "props/property_list.h"
 
+#include <bit>
 #include <climits>
 
 #include "bridge/host_errno.h"
@@ -114,14 +115,19 @@ int PropStatusBit(const PropertyValueList* list, int32_t bit) {
     HostErrno = ErrPropNoStatus;
     return 0;
   }
-  // Whatever its type code, the payload is read as a list of 32-bit words. A scalar entry has null
-  // items there (or a stray pointer the host put in): null reads as no words at all.
+  // Whatever its type code, the payload is read as a counted list of 32-bit words. A scalar entry
+  // has null items there (or a stray pointer the host put in): null reads as no words at all. A
+  // byte list's block holds count bytes, not words: only their bits exist.
   const IntList& words = list->items[found].value.payload.words;
-  uint64_t bits = words.items == nullptr ? 0 : 32 * static_cast<uint64_t>(words.count);
+  uint64_t bytes = words.items == nullptr                          ? 0
+                   : list->items[found].value.valType == PropBytes ? uint64_t{words.count}
+                                                                   : 4 * uint64_t{words.count};
   auto index = static_cast<uint32_t>(bit);
-  if (index >= bits) {
+  if (index >= 8 * bytes) {
     HostErrno = PropNotFound;
     return 0;
   }
-  return (static_cast<uint32_t>(words.items[index / 32]) >> (index % 32)) & 1;
+  // Bit n of the little-endian words is bit n % 8 of byte n / 8: read no byte past the one needed.
+  static_assert(std::endian::native == std::endian::little);
+  return (reinterpret_cast<const uint8_t*>(words.items)[index / 8] >> (index % 8)) & 1;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bridge/host_errno.h"  // ErrPropNoMemory
 #include "fixed/fixed.h"
 #include "props/counted_list.h"
 #include "props/property_value.h"
@@ -19,8 +20,7 @@ static_assert(sizeof(PropertyValueList) == 16 && offsetof(PropertyValueList, cou
 
 inline constexpr int32_t PropNotFound =
     -4;  // PropListFind's miss; HostErrno for a bit out of range
-inline constexpr int32_t ErrPropNoStatus = -5;   // HostErrno: the list holds no status bits
-inline constexpr int32_t ErrPropNoMemory = -41;  // HostErrno: PropListSet could not grow the list
+inline constexpr int32_t ErrPropNoStatus = -5;  // HostErrno: the list holds no status bits
 
 // n zero-filled entries (valType 0) for the caller to fill in place; {0, null} when refused.
 PropertyValueList PropListAlloc(uint32_t n);

@@ -150,15 +150,15 @@ void ValueListClear(ValueList* list) {
 }
 
 void TextValuesListFree(TextValuesList* list) {
-  if (list == nullptr || list->items == nullptr) return;
+  // A list of count 0 is left untouched: its block may still be its caller's.
+  if (list == nullptr || list->items == nullptr || list->count == 0) return;
   for (uint32_t i = 0; i < list->count; ++i) {
     TextValuesEntry& entry = list->items[i];
     MemFree(entry.text);
     entry.text = nullptr;
     FreeValueList(&entry.valueList);
   }
-  // The count stays, as the host's callers expect; null items make it read as empty. A block with
-  // count 0 (ListAlloc32(0) makes one) is still released.
+  // The count stays, as the host's callers expect; null items make it read as empty.
   MemFree(list->items);
   list->items = nullptr;
 }

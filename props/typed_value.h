@@ -80,5 +80,5 @@ ValueList* ValueListCopy(const ValueList* source);
 // Releases every value and the items block; items become null, the count and the record stay.
 void ValueListClear(ValueList* list);
 // Releases every entry's text and value list, then the items block; items become null while count
-// stays, so the list reads as empty. A null address does nothing.
+// stays, so the list reads as empty. A null address or a list of count 0 is left untouched.
 void TextValuesListFree(TextValuesList* list);

@@ -1,7 +1,9 @@
-# Sourced by the project's commands: installs the Debian packages the build needs, when missing.
+# Sourced by the project's commands: installs the Debian packages the build needs (and any named
+# as arguments), when missing.
 tansel_install_deps() {
   local wanted=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-    libbenchmark-dev libicu-dev icu-devtools nlohmann-json3-dev)
+    libbenchmark-dev libicu-dev icu-devtools nlohmann-json3-dev libcurl4-openssl-dev
+    libcpp-httplib-dev python3 "$@")
   local missing=()
   local pkg
   for pkg in "${wanted[@]}"; do

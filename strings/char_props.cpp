@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "strings/byte_string.h"
 #include "strings/memory.h"
 #include "strings/utf8.h"
 
@@ -106,7 +107,7 @@ void Utf8NormalizeDigits(char* s) {
 int Utf8ToInt(const char* s) {
   char* copy = NormalizedCopy(s);
   if (copy == nullptr) return 0;
-  int value = std::atoi(copy);
+  int value = StrToInt(copy);  // saturates on overflow, as the host's atoi does
   MemFree(copy);
   return value;
 }

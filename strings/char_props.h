@@ -29,7 +29,8 @@ int Utf8DigitValue(const char* p);
 // Replaces in place every decimal digit of any script by the ASCII digit of its value; other
 // characters stay as they are. Null is ignored.
 void Utf8NormalizeDigits(char* s);
-// The C run-time's atoi of a digit-normalised copy of s; 0 for null.
+// The C run-time's atoi of a digit-normalised copy of s, saturating at the limits of int; 0 for
+// null.
 int Utf8ToInt(const char* s);
 // The C run-time's atof of a digit-normalised copy of s; 0 for null.
 double Utf8ToDouble(const char* s);

@@ -1,18 +1,30 @@
-// Collation with ICU. Each setting has one collator, opened on first use and kept for the life of
-// the library: opening one costs far more than a comparison, and the answers do not depend on it.
+// Collation with ICU. Each setting has one collator, opened on first use and kept while ICU's
+// default locale stays the same: opening one costs far more than a comparison.
 #include "strings/collation.h"
 
 #include <unicode/ucol.h>
+#include <unicode/uloc.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "strings/utf8.h"
 
 namespace {
 
-// A collator for the default locale at strength, normalisation on or off; null when ICU cannot
-// open or set one up (a collator that failed half-way is closed; warnings are no failure). A
+// One cached collator and the default locale it was opened for.
+struct CollatorSlot {
+  UCollator* collator = nullptr;
+  char locale[ULOC_FULLNAME_CAPACITY] = {};
+};
+
+// A collator for ICU's current default locale at strength, normalisation on or off; null when ICU
+// cannot open or set one up (a collator that failed half-way is closed; warnings are no failure).
+// When the default locale has changed since the cached one was opened, that one is replaced. A
 // failure is not remembered, so the next call tries again.
-UCollator* CachedCollator(UCollator*& slot, UCollationStrength strength, bool normalize) {
-  if (slot != nullptr) return slot;
+UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool normalize) {
+  const char* locale = uloc_getDefault();
+  if (slot.collator != nullptr && std::strcmp(slot.locale, locale) == 0) return slot.collator;
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
   if (U_FAILURE(error)) {
@@ -25,13 +37,15 @@ UCollator* CachedCollator(UCollator*& slot, UCollationStrength strength, bool no
     ucol_close(collator);
     return nullptr;
   }
-  slot = collator;
-  return slot;
+  ucol_close(slot.collator);
+  slot.collator = collator;
+  std::snprintf(slot.locale, sizeof slot.locale, "%s", locale);
+  return collator;
 }
 
-UCollator* g_charCollator = nullptr;       // secondary, for single characters
-UCollator* g_secondaryCollator = nullptr;  // secondary, normalising
-UCollator* g_tertiaryCollator = nullptr;   // tertiary, normalising
+CollatorSlot g_charCollator;       // secondary, for single characters
+CollatorSlot g_secondaryCollator;  // secondary, normalising
+CollatorSlot g_tertiaryCollator;   // tertiary, normalising
 
 int Sign(UCollationResult result) {
   return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;

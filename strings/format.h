@@ -3,12 +3,15 @@
 // sink, plus the sink that writes into a caller's string buffer.
 //
 // Conversion letters are those of "dioxXucsfeEgGp%nC"; a specification runs from '%' to the first
-// of them. Flags, width, precision and the size prefixes hh, h, l, ll, j, z, t, L (and I, I32, I64)
-// go to the run-time; '*' takes an int argument. 'C' prints the UTF-8 character a pointer
-// addresses (nothing unless the dialog encoding is UTF-8); 'n' stores the count so far. A
-// specification the engine cannot hand over whole (longer than 63 bytes, or with anything else
-// between '%' and the letter) is printed as it stands, still taking its arguments; a lone '%' at
-// the end of the format prints itself. String output never cuts a multibyte character in two.
+// of them. Flags (- + space # 0), width, precision and the size prefixes hh, h, l, ll, j, z, t, L
+// (and I, I32, I64) go to the run-time; "%ls" and "%lc" take a wide string and a wide character.
+// Each '*' takes an int argument and stands for its decimal text ("%*5d" with 9 is "%95d"). 'C'
+// prints the UTF-8 character a pointer addresses (nothing unless the dialog encoding is UTF-8,
+// whatever its prefix); 'n' stores the count so far into a 16-bit integer when 'h' stands before
+// it, else into an int. A specification the engine cannot hand over whole (longer than 63 bytes,
+// or with anything else between '%' and the letter, such as ' or 1$) is printed as it stands,
+// still taking its arguments; a lone '%' at the end of the format prints itself. String output
+// never cuts a multibyte character in two.
 #pragma once
 
 #include <cstdarg>
@@ -46,6 +49,7 @@ const char* FmtCopySpec(char* out, const char* format);
 // argument, one per '*'. Returns 0, or -1 when the result would not fit: spec is then unchanged
 // but the arguments are taken all the same.
 int FmtExpandStars(char* spec, int size, va_list* args);
-// The field an 's' specification needs for s: max(width, min(precision, length)), skipping the
-// flags ' ', '+', '-', '0'; no precision means no limit. 0 unless spec starts with '%'.
+// The field an 's' specification needs for s: max(width, min(precision, length)), skipping every
+// flag; no precision means no limit, and s is never read past a precision. 0 unless spec starts
+// with '%'.
 int FmtStringFieldSize(const char* spec, const char* s);

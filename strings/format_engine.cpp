@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "encoding/dialog_encoding.h"
 #include "strings/format.h"
@@ -134,36 +135,16 @@ void SkipArgument(va_list* args, char letter, FmtSize size) {
   }
 }
 
-// Stores the count so far through the pointer of an 'n' conversion, at the width its prefix names.
-void StoreCount(va_list* args, FmtSize size, int total) {
+// Stores the count so far through the pointer of an 'n' conversion: a 16-bit integer when 'h'
+// stands right before the letter ("%hn", "%hhn"), else an int whatever the prefix, as the host's
+// callers pass it.
+void StoreCount(va_list* args, bool shortCount, int total) {
   void* target = va_arg(*args, void*);
   if (target == nullptr) return;
-  switch (size) {
-    case FmtSize::kChar:
-      *static_cast<signed char*>(target) = static_cast<signed char>(total);
-      break;
-    case FmtSize::kShort:
-      *static_cast<short*>(target) = static_cast<short>(total);
-      break;
-    case FmtSize::kLong:
-      *static_cast<long*>(target) = total;
-      break;
-    case FmtSize::kLongLong:
-      *static_cast<long long*>(target) = total;
-      break;
-    case FmtSize::kIntMax:
-      *static_cast<intmax_t*>(target) = total;
-      break;
-    case FmtSize::kSize:
-      *static_cast<size_t*>(target) = static_cast<size_t>(total);
-      break;
-    case FmtSize::kPtrDiff:
-      *static_cast<ptrdiff_t*>(target) = total;
-      break;
-    default:
-      *static_cast<int*>(target) = total;
-      break;
-  }
+  if (shortCount)
+    *static_cast<int16_t*>(target) = static_cast<int16_t>(total);
+  else
+    *static_cast<int*>(target) = total;
 }
 
 // Writes value in decimal at out; returns the byte count (at most 11).
@@ -213,7 +194,11 @@ void BuildRuntimeSpec(const char* s, const FmtParsedSpec& spec, int width, int p
       out[n++] = 'l';
       break;
     case 'C':
-      letter = 's';
+      letter = 's';  // the library's own conversion: a size prefix makes nothing wide
+      break;
+    case 's':
+    case 'c':
+      if (spec.size == FmtSize::kLong) out[n++] = 'l';  // a wide string or character
       break;
     default:
       if (spec.size == FmtSize::kLongDouble) out[n++] = 'L';
@@ -316,7 +301,21 @@ struct Engine {
   // Formats the conversion at s and hands it on; false when the engine has to stop.
   bool Convert(const char* s, const FmtParsedSpec& spec) {
     if (!spec.wellFormed) {
-      for (int i = 0; i < spec.stars; ++i) va_arg(*args, int);
+      // Each '*' stands for the decimal text of its argument: "%*5d" with 9 is "%95d", which the
+      // run-time takes. What is still malformed then is printed as it stands.
+      char expanded[kFmtSpecSize];
+      bool fits = spec.stars > 0 && spec.length < kFmtSpecSize;
+      if (fits) {
+        std::memcpy(expanded, s, static_cast<size_t>(spec.length));
+        expanded[spec.length] = 0;
+        fits = FmtExpandStars(expanded, kFmtSpecSize, args) == 0;
+      } else {
+        for (int i = 0; i < spec.stars; ++i) va_arg(*args, int);
+      }
+      if (fits) {
+        FmtParsedSpec resolved = FmtParseSpec(expanded);
+        if (resolved.wellFormed) return Convert(expanded, resolved);
+      }
       SkipArgument(args, spec.letter, FmtSize::kDefault);
       Emit(s, spec.length);  // the run-time cannot be given this safely: print it as it stands
       return true;
@@ -340,7 +339,7 @@ struct Engine {
         Emit("%", 1);
         return true;
       case 'n':
-        StoreCount(args, spec.size, total);
+        StoreCount(args, s[spec.length - 2] == 'h', total);
         return true;
       case 'd':
       case 'i': {
@@ -365,13 +364,24 @@ struct Engine {
         break;
       }
       case 'c':
-        n = Format(out, runtimeSpec(), va_arg(*args, int));
+        // A wide character arrives promoted, as an unsigned int at least.
+        if (spec.size == FmtSize::kLong)
+          n = Format(out, runtimeSpec(), static_cast<wint_t>(va_arg(*args, unsigned)));
+        else
+          n = Format(out, runtimeSpec(), va_arg(*args, int));
         if (n > 0) n = static_cast<int>(std::strlen(out.data()));  // a zero byte prints nothing
         break;
       case 'p':
         n = Format(out, runtimeSpec(), va_arg(*args, void*));
         break;
       case 's':
+        if (spec.size == FmtSize::kLong) {
+          // A wide string: the run-time converts it, and the buffer grows to what it reports.
+          const wchar_t* wide = va_arg(*args, const wchar_t*);
+          n = Format(out, runtimeSpec(), wide != nullptr ? wide : L"");
+          break;
+        }
+        [[fallthrough]];
       case 'C': {
         const char* text = va_arg(*args, const char*);
         if (spec.letter == 'C') text = Utf8Character(text);

@@ -47,6 +47,12 @@ inline bool FmtIsLetter(char c) {
   return kFmtLetters.letter[static_cast<uint8_t>(c)];
 }
 
+// The flags the engine hands to the run-time. The grouping flag ' is not among them: the host's
+// run-time has none, so a specification with it is printed as it stands.
+inline bool FmtIsFlag(char c) {
+  return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0';
+}
+
 inline bool FmtIsFloatLetter(char c) {
   return c == 'f' || c == 'e' || c == 'E' || c == 'g' || c == 'G';
 }
@@ -97,8 +103,7 @@ inline FmtParsedSpec FmtParseSpec(const char* s) {
   if (spec.letter == 0) return spec;
 
   int i = 1;
-  while (s[i] == '-' || s[i] == '+' || s[i] == ' ' || s[i] == '#' || s[i] == '0' || s[i] == '\'')
-    ++i;
+  while (FmtIsFlag(s[i])) ++i;
   spec.flagsEnd = i;
   if (s[i] == '*') {
     spec.widthStar = true;

@@ -68,8 +68,10 @@ int FmtExpandStars(char* spec, int size, va_list* args) {
 
 int FmtStringFieldSize(const char* spec, const char* s) {
   if (spec == nullptr || spec[0] != '%') return 0;
+  // Every flag is skipped (the grouping flag too, which the engine itself never hands over): one
+  // that stopped the scan would hide the precision and have the whole string measured.
   int i = 1;
-  while (spec[i] == ' ' || spec[i] == '+' || spec[i] == '-' || spec[i] == '0') ++i;
+  while (FmtIsFlag(spec[i]) || spec[i] == '\'') ++i;
   int width = ReadNumber(spec, &i);
   // With a precision the string need not be terminated within it: never measure past it.
   int length;

@@ -52,7 +52,7 @@ MemHandle MemHandleAlloc(size_t size, unsigned flags);
 // Resizes an unlocked handle (new bytes zero-filled); fails for a locked handle or a size at the
 // limit, leaving the handle untouched.
 MemHandle MemHandleRealloc(MemHandle handle, size_t size, unsigned flags);
-// Frees an unlocked handle: 0; a locked, null or refused handle gives 1.
+// Frees an unlocked handle: 0, as for null; a locked or refused handle gives 1.
 int MemHandleFree(MemHandle handle);
 // Locks once and returns the data address (just after the size word), or null.
 void* MemHandleLock(MemHandle handle);

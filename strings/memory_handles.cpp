@@ -63,7 +63,8 @@ MemHandle MemHandleRealloc(MemHandle handle, size_t size, unsigned flags) {
 }
 
 int MemHandleFree(MemHandle handle) {
-  if (handle == nullptr || Locked(handle)) return 1;
+  if (handle == nullptr) return 0;  // as GlobalFree of a null handle, which succeeds
+  if (Locked(handle)) return 1;
   return GlobalFree(handle) == nullptr ? 0 : 1;
 }
 

@@ -52,6 +52,23 @@ const char* PlatformLibraryPath() {
   return info.dli_fname;
 }
 
+// The host maker's network library, which on this platform is our own NetLib module built beside
+// this library.
+constexpr const char* kNetLibName = "NetLib.dll";
+constexpr const char* kNetLibFile = "libtansel_netlib.so";
+
+// The NetLib module's full path, in buffer; null when it does not fit.
+const char* NetLibPath(char* buffer, size_t size) {
+  const char* own = PlatformLibraryPath();
+  if (own == nullptr) return nullptr;
+  const char* slash = std::strrchr(own, '/');
+  const size_t folder = slash != nullptr ? static_cast<size_t>(slash - own + 1) : 0;
+  if (folder + std::strlen(kNetLibFile) + 1 > size) return nullptr;
+  std::memcpy(buffer, own, folder);
+  std::memcpy(buffer + folder, kNetLibFile, std::strlen(kNetLibFile) + 1);
+  return buffer;
+}
+
 }  // namespace
 
 const link_map* FindLoadedModule(HMODULE module) {
@@ -69,6 +86,9 @@ HMODULE WINAPI LoadLibraryA(LPCSTR path) {
   char full[PATH_MAX];
   if (IsSystemLibrary(path)) {
     path = PlatformLibraryPath();
+    if (path == nullptr) return nullptr;
+  } else if (strcasecmp(path, kNetLibName) == 0) {
+    path = NetLibPath(full, sizeof full);
     if (path == nullptr) return nullptr;
   } else if (std::strchr(path, '/') != nullptr) {
     if (realpath(path, full) == nullptr) return nullptr;

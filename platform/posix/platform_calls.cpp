@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,10 +53,39 @@ void* CallDlOpen(const char* path, int flags) {
 void* CallDlSym(void* handle, const char* name) {
   return dlsym(handle, name);
 }
+long long CallRead(int fd, void* buffer, size_t bytes) {
+  ssize_t n;
+  while ((n = read(fd, buffer, bytes)) < 0 && errno == EINTR) {
+  }
+  return n;
+}
+long long CallWrite(int fd, const void* buffer, size_t bytes) {
+  ssize_t n;
+  while ((n = write(fd, buffer, bytes)) < 0 && errno == EINTR) {
+  }
+  return n;
+}
+long long CallSeek(int fd, long long offset, int whence) {
+  return lseek(fd, static_cast<off_t>(offset), whence);
+}
+int CallFileStat(int fd, long long* size, int* isDirectory) {
+  struct stat info = {};
+  if (fstat(fd, &info) != 0) return -1;
+  *size = info.st_size;
+  *isDirectory = S_ISDIR(info.st_mode) ? 1 : 0;
+  return 0;
+}
+int CallUnlink(const char* path) {
+  return unlink(path);
+}
+const char* CallGetEnv(const char* name) {
+  return std::getenv(name);
+}
 
-constexpr PlatformCalls kDefaultCalls = {CallMalloc,      CallCalloc,  CallRealloc, CallFree,
-                                         CallOpen,        CallReadAt,  CallClose,   CallReadLink,
-                                         CallMonotonicMs, CallSleepMs, CallDlOpen,  CallDlSym};
+constexpr PlatformCalls kDefaultCalls = {
+    CallMalloc, CallCalloc,   CallRealloc,     CallFree,     CallOpen,   CallReadAt,
+    CallClose,  CallReadLink, CallMonotonicMs, CallSleepMs,  CallDlOpen, CallDlSym,
+    CallRead,   CallWrite,    CallSeek,        CallFileStat, CallUnlink, CallGetEnv};
 }  // namespace
 
 PlatformCalls g_platformCalls = kDefaultCalls;

@@ -19,6 +19,7 @@
 #include "platform/win_message.h"
 #include "platform/win_module.h"
 #include "tests/bridge/client_recorder.h"
+#include "tests/bridge/slot_walk.h"
 #include "tests/platform/fake_clock.h"
 #include "tests/support/fault_injection.h"
 
@@ -124,6 +125,16 @@ TEST_F(ConnectionTest, ConnectsAndDisconnectsGivingEverythingBack) {
   // The library keeps its own reference to its filter for good.
   EXPECT_EQ(filter->AddRef(), 2u);
   EXPECT_EQ(filter->Release(), 1u);
+}
+
+TEST_F(ConnectionTest, EveryWrapperCrossesTheChannel) {
+  ASSERT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);
+  SimHost* host = LastHost();
+  slot_walk::PrepareHost(*host);
+  // A busy host is the message filter's to retry out of process; the other outcomes cross as
+  // they are.
+  slot_walk::WalkEverySlot(
+      *host, {slot_walk::kOk, slot_walk::kFail, slot_walk::kCode, slot_walk::kNoCode}, false);
 }
 
 TEST_F(ConnectionTest, ConnectingWhileConnectedMakesNothing) {
@@ -295,6 +306,22 @@ TEST_F(ConnectionTest, TheHostEndingTheSinkLeavesComInitialised) {
   InstalledMessageFilter = nullptr;
   ClientComInitialised = 0;
   CoUninitialize();
+}
+
+TEST_F(ConnectionTest, TheSinkEndingWhileTheClientLetsGoStillEndsTheConnection) {
+  ASSERT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);
+  ASSERT_EQ(ClientComInitialised, 1);
+  ASSERT_NE(InstalledMessageFilter, nullptr);
+  // The host releases the sink as soon as the client has released its interfaces: the sink ends
+  // inside the disconnection, which the sink was recorded for when it began.
+  LastHost()->ReleaseSinkWhenLetGo(true);
+  HostDisconnect();
+  EXPECT_FALSE(LastHost()->HasSink());
+  EXPECT_EQ(ClientSink, nullptr);
+  EXPECT_EQ(ClientStopped, 1);
+  EXPECT_EQ(InstalledMessageFilter, nullptr);
+  EXPECT_EQ(ClientComInitialised, 0);
+  EXPECT_EQ(ComInitializeDepth(), 0u);
 }
 
 TEST_F(ConnectionTest, TheQuitMessageEndsTheRunAndTearsTheConnectionDown) {

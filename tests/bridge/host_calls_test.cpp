@@ -4,6 +4,7 @@
 
 #include "bridge/host_call.h"
 #include "bridge/host_calls.h"
+#include "bridge/host_wrappers.h"
 #include "strings/memory.h"
 #include "tests/bridge/bridge_fixture.h"
 
@@ -223,36 +224,88 @@ TEST_F(HostCallsTest, PolicyShape) {
   }
 }
 
+// The optional interface, implemented here so that each row decides what its slot answers.
+struct FakeAuxiliary final : HostAuxiliary {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE Slot3(ObjectId, int32_t in, int32_t* code) override {
+    ++calls;
+    seen = in;
+    if (writes) *code = written;
+    return hr;
+  }
+  HRESULT hr = S_OK;
+  bool writes = true;
+  int32_t written = 0;
+  int calls = 0;
+  int32_t seen = 0;
+};
+
+TEST_F(HostCallsTest, OptionalShape) {
+  const struct {
+    int line;
+    bool offered;
+    HRESULT hr;
+    bool writes;
+    int32_t written;
+    int32_t result, errnoAfter;
+  } rows[] = {
+      {__LINE__, false, S_OK, true, 0, -1, ErrHostCall},  // no interface
+      {__LINE__, true, S_OK, true, 0, 0, kEarlier},
+      {__LINE__, true, S_OK, true, 7, 7, 7},
+      {__LINE__, true, E_FAIL, true, 0, 0, kEarlier},  // the HRESULT is ignored
+      {__LINE__, true, RPC_E_SERVERCALL_RETRYLATER, true, 0, 0, kEarlier},
+      {__LINE__, true, E_FAIL, true, 9, 9, 9},
+      {__LINE__, true, S_OK, false, 0, -1, -1},  // the code as preset
+      {__LINE__, true, E_FAIL, false, 0, -1, -1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    FakeAuxiliary fake;
+    fake.hr = row.hr;
+    fake.writes = row.writes;
+    fake.written = row.written;
+    HostInterfaceTable[kHostAuxiliaryIndex] = row.offered ? &fake : nullptr;
+    HostErrno = kEarlier;
+    EXPECT_EQ(HostAuxiliaryCall3(1, 12), row.result);
+    EXPECT_EQ(HostErrno, row.errnoAfter);
+    EXPECT_EQ(fake.calls, row.offered ? 1 : 0);
+    EXPECT_EQ(fake.seen, row.offered ? 12 : 0);
+    HostInterfaceTable[kHostAuxiliaryIndex] = nullptr;
+  }
+}
+
 TEST_F(HostCallsTest, SetAndPlainShapes) {
   const struct {
     int line;
     SimFault fault;
     int32_t setErrno;    // after HostSetCall on SetNotification
-    int32_t plainErrno;  // after HostPlainCall on an unimplemented slot (E_NOTIMPL unless faulted)
+    int32_t plainErrno;  // after HostPlainCall on a slot without out-parameters
   } rows[] = {
-      {__LINE__, SimFault::kNone, kEarlier, ErrHostCall},
+      {__LINE__, SimFault::kNone, kEarlier, kEarlier},
       {__LINE__, SimFault::kBusy, ErrHostBusy, ErrHostBusy},
       {__LINE__, SimFault::kFail, ErrHostCall, ErrHostCall},
-      {__LINE__, SimFault::kNoCode, ErrHostCall, ErrHostCall},
-      {__LINE__, SimFault::kCode, 7, ErrHostCall},
+      {__LINE__, SimFault::kNoCode, ErrHostCall, kEarlier},
+      {__LINE__, SimFault::kCode, 7, kEarlier},
   };
   ASSERT_EQ(Connect(), 0);
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     host.ClearFaults();
     host.SetFault(kHostApiIndex, 8, row.fault, 7);
-    host.SetFault(kHostApiIndex, 4, row.fault, 7);
+    host.SetFault(kHostApiIndex, 5, row.fault, 7);
     HostErrno = kEarlier;
     HostSetCall<HostApi>(&HostApi::SetNotification, 2, 1);
     EXPECT_EQ(HostErrno, row.setErrno);
     HostErrno = kEarlier;
-    HostPlainCall<HostApi>(&HostApi::Slot4);
+    HostPlainCall<HostApi>(&HostApi::Slot5, ObjectId{0});
     EXPECT_EQ(HostErrno, row.plainErrno);
   }
   host.ClearFaults();
   host.ReleaseSink();  // the end of the connection: the interfaces are gone
   HostErrno = 0;
-  HostPlainCall<HostApi>(&HostApi::Slot4);
+  HostPlainCall<HostApi>(&HostApi::Slot5, ObjectId{0});
   EXPECT_EQ(HostErrno, ErrHostCall);
 }
 

@@ -3,8 +3,10 @@
 
 #include <cstring>
 
+#include "bridge/connection.h"
 #include "bridge/host_interfaces.h"
 #include "bridge/sink_interfaces.h"
+#include "platform/com_creation.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ struct SlotRow {
 };
 
 const SlotRow kHostSlots[] = {
-#define HOST_SLOT(Interface, slot, Method, Shape, Params) \
+#define HOST_SLOT(Interface, slot, Method, Shape, Type, Wrapper, Params) \
   {#Interface, #Method, slot, VtableSlot(&Interface::Method)},
 #include "bridge/host_slots.inc"
 };
@@ -106,6 +108,46 @@ TEST(SlotLayoutTest, TableOrderAndIdentifiers) {
   EXPECT_EQ(std::memcmp(&IID_HostApi, hostApi, 16), 0);
   EXPECT_EQ(IID_HostAuxiliary.Data1, 0xE1E9B610u);
   EXPECT_EQ(IID_IHostNotifications1.Data4[7], 0x1D);
+}
+
+// Every identifier as the host's documentation writes it, parsed, against the constant the
+// library compiles in.
+TEST(SlotLayoutTest, IdentifiersAsTheHostWritesThem) {
+  const struct {
+    int line;
+    const char* text;
+    const IID& iid;
+  } rows[] = {
+      {__LINE__, "{CA913130-7B0A-11D0-985E-0060970BEC0B}", IID_HostApi},
+      {__LINE__, "{9EB9EBDE-EF45-4FAA-BA83-80C37E746DD7}", IID_HostApiExt1},
+      {__LINE__, "{F9EDAC1F-75C2-4544-A65E-36E3C5A4DBA1}", IID_HostApiExt2},
+      {__LINE__, "{755FF112-0DD6-4947-BDCC-D322283139A7}", IID_HostApiExt3},
+      {__LINE__, "{5B0455F0-0DB8-11D1-986D-0060970BEC0B}", IID_HostApiExt4},
+      {__LINE__, "{EA34B890-2289-11D3-BC05-00805FD98389}", IID_HostApiExt5},
+      {__LINE__, "{895D2502-96ED-43E1-A88B-4578A1AAA2B5}", IID_HostApiExt6},
+      {__LINE__, "{F8A1A179-B5C9-4AF8-8E1A-DA71430EDBA1}", IID_HostApiExt7},
+      {__LINE__, "{02AC84A3-499F-4128-9362-0E38BB1620C9}", IID_HostApiExt8},
+      {__LINE__, "{B2159D69-A7F0-4978-84A3-C2CA5498F9FE}", IID_HostApiExt9},
+      {__LINE__, "{A76BE1F8-B073-4F2D-9553-98543854E0FB}", IID_HostApiExt10},
+      {__LINE__, "{9D1E44A4-9CCC-4AB5-B555-6FFAE778342C}", IID_HostApiExt11},
+      {__LINE__, "{EC7B1498-ED2D-4278-AE91-07481BCBBFD0}", IID_HostApiExt12},
+      {__LINE__, "{B550535A-BAA1-4274-9D2C-41B60F1835B8}", IID_HostApiExt13},
+      {__LINE__, "{00F4DCB5-4CAE-4ACC-8A3D-5D276E9028BB}", IID_HostApiExt14},
+      {__LINE__, "{04C8B860-BC3B-11D0-8E04-444553540000}", IID_HostMemoryPolicy},
+      {__LINE__, "{F5AE87C2-3FF6-11D1-9457-00805F292B02}", IID_HostModuleLink},
+      {__LINE__, "{E1E9B610-97D0-11D3-BC10-00805FD98389}", IID_HostAuxiliary},
+      {__LINE__, "{EB813990-B81C-11D0-985E-0060970BEC0B}", IID_IHostNotifications0},
+      {__LINE__, "{A4B8972D-5B3A-4B57-93C5-3EB3D62A4F1D}", IID_IHostNotifications1},
+      {__LINE__, "{7AA0C49A-1141-44EF-A784-155593F95025}", IID_IHostCMSNotifications0},
+      {__LINE__, "{539DB5D0-C0C6-11D0-985E-0060970BEC0B}", kDefaultHostClass},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::u16string wide(row.text, row.text + std::strlen(row.text));
+    CLSID parsed{};
+    ASSERT_EQ(CLSIDFromString(reinterpret_cast<LPCWSTR>(wide.c_str()), &parsed), S_OK);
+    EXPECT_TRUE(IsEqualGUID(parsed, row.iid));
+  }
 }
 
 }  // namespace

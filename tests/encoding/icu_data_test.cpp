@@ -12,24 +12,9 @@
 #include "encoding/icu_data.h"
 #include "platform/path_translation.h"
 #include "platform/win_memory.h"
+#include "tests/support/host_stubs.h"
 
 namespace {
-
-// Every host interface with every slot answering E_NOTIMPL; IUnknown is the test's business.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#define HOST_INTERFACE(Name, ...)  \
-  class Stub##Name : public Name { \
-   public:
-#define HOST_SLOT(Interface, slot, Method, Shape, Params) \
-  HRESULT STDMETHODCALLTYPE Method Params override {      \
-    return E_NOTIMPL;                                     \
-  }
-#define HOST_INTERFACE_END(Name) \
-  }                              \
-  ;
-#include "bridge/host_slots.inc"
-#pragma GCC diagnostic pop
 
 // A host that knows one string property: 89 of document 0, object 0, the directory in which its
 // "icu_data" lies.

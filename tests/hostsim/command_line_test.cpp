@@ -63,6 +63,8 @@ TEST(HostSimulator, RunsThePluginOnTheExamples) {
 TEST(HostSimulator, BadInputIsNamedWithANonZeroExit) {
   const std::string good = std::string(EXAMPLES_DIR) + "/report.json";
   const std::string malformed = TempFile("malformed.json", "{\"documents\": [");
+  const std::string overflow =
+      TempFile("overflow.json", R"({"documents":[{"ints":{"110":1e999}}]})");
   const std::string loop = TempFile(
       "loop.json", R"({"documents": [{"markers": [{"id": 5, "next": 6}, {"id": 6, "next": 5}]}]})");
   const std::string notAModule = TempFile("not_a_module.so", "plain text");
@@ -72,6 +74,7 @@ TEST(HostSimulator, BadInputIsNamedWithANonZeroExit) {
       {__LINE__, "--plugin", 1, "--plugin needs a module path"},
       {__LINE__, "/nonexistent/docs.json", 1, "/nonexistent/docs.json: cannot be read"},
       {__LINE__, malformed, 1, "malformed.json: not valid JSON"},
+      {__LINE__, overflow, 1, "overflow.json: not valid JSON"},
       {__LINE__, loop, 1, "loops back to marker 5"},
       {__LINE__, "--plugin /nonexistent/plugin.so " + good, 1,
        "/nonexistent/plugin.so: no such file"},

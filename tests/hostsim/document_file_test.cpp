@@ -55,6 +55,8 @@ TEST(DocumentFile, ExplicitIdsAndLinks) {
 TEST(DocumentFile, BadFilesAreNamedWithTheirProblem) {
   const BadFile rows[] = {
       {__LINE__, "{\"documents\": [", "not valid JSON"},
+      {__LINE__, R"({"documents":[{"ints":{"110":1e999}}]})", "not valid JSON"},  // no double
+      {__LINE__, R"({"documents":[{"id":1e999}]})", "not valid JSON"},
       {__LINE__, "[]", "\"documents\" array"},
       {__LINE__, R"({"documents": [3]})", "documents[0]: must be an object"},
       {__LINE__, R"({"documents": [{"ints": {"x": 1}}]})", "not a property number"},

@@ -1,8 +1,9 @@
-// Thread message queues: order, the quit message, posting from another thread.
+// Thread message queues: order, the quit message taken once, posting from another thread.
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "platform/posix/message_queue.h"
 #include "platform/win_message.h"
 
 namespace {
@@ -30,6 +31,23 @@ TEST(MessageQueue, MessagesComeInOrderAndQuitComesLast) {
   ASSERT_TRUE(PostThreadMessageA(self, WM_USER + 2, 0, 0));
   ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
   EXPECT_EQ(msg.message, WM_USER + 2u);
+}
+
+TEST(MessageQueue, TakingTheQuitMessageLeavesNothingQueued) {
+  const DWORD self = GetCurrentThreadId();
+  PostQuitMessage(4);
+  EXPECT_TRUE(HasQueuedMessage());
+  MSG msg;
+  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), FALSE);
+  EXPECT_EQ(msg.wParam, 4u);
+  // Nothing is left: the next read waits for the next post instead of quitting again.
+  EXPECT_FALSE(HasQueuedMessage());
+  std::thread poster([&] { PostThreadMessageA(self, WM_USER + 3, 0, 0); });
+  BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+  poster.join();
+  ASSERT_EQ(got, TRUE);
+  EXPECT_EQ(msg.message, WM_USER + 3u);
+  EXPECT_FALSE(HasQueuedMessage());
 }
 
 TEST(MessageQueue, RefusesWhatItCannotServe) {

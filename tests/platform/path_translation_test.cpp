@@ -83,3 +83,34 @@ TEST_F(PathTranslation, OverlongRootIsRefusedAndKeepsTheOldOne) {
   EXPECT_EQ(PlatformSetDriveRoot(nullptr), 0);
   EXPECT_STREQ(PlatformDriveRoot(), "/");
 }
+
+// The way back: a host path that translates to the same system path again.
+TEST_F(PathTranslation, HostPathsRoundTrip) {
+  struct Row {
+    int line;
+    const char* root;
+    const char* system;
+    const char* host;
+    const char* back;  // what the host path translates to
+  };
+  const Row rows[] = {
+      {__LINE__, nullptr, "/home/u", "C:\\home\\u", "/home/u"},
+      {__LINE__, nullptr, "/", "C:\\", "/"},
+      {__LINE__, "/srv/c", "/srv/c/d/e", "C:\\d\\e", "/srv/c/d/e"},
+      {__LINE__, "/srv/c/", "/srv/c", "C:\\", "/srv/c/"},
+      {__LINE__, "/srv/c", "/srv/cd", "\\srv\\cd", "/srv/cd"},  // outside the root: no drive
+      {__LINE__, "/srv/c", "rel/x", "rel\\x", "rel/x"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    PlatformSetDriveRoot(row.root);
+    char host[256];
+    EXPECT_EQ(PlatformHostPath(row.system, host, sizeof host), std::strlen(row.host));
+    EXPECT_STREQ(host, row.host);
+    EXPECT_EQ(Translate(host), row.back);
+  }
+  PlatformSetDriveRoot(nullptr);
+  char small[4];
+  EXPECT_EQ(PlatformHostPath("/abcdef", small, sizeof small), 9u);
+  EXPECT_STREQ(small, "");
+}

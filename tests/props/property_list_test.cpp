@@ -277,6 +277,20 @@ TEST_F(PropertyListTest, StatusBitReadsTheSetUnderThreeOrElseOne) {
   PropertyValueList nullItems{0, nullptr};
   PropertyValueList strayCount{0, nullptr};
   PropListSetInt(&strayCount, 1, 5);
+  // Byte lists hold only the bits of their bytes; blocks of exactly that size, so that the
+  // sanitizer sees a read past them.
+  auto byteSet = [](std::initializer_list<uint8_t> bytes) {
+    TypedValue value{PropBytes, {}};
+    value.payload.bytes = {static_cast<uint32_t>(bytes.size()),
+                           static_cast<uint8_t*>(MemAlloc(bytes.size(), kMemFatal))};
+    std::memcpy(value.payload.bytes.items, bytes.begin(), bytes.size());
+    PropertyValueList list{0, nullptr};
+    PropListSet(&list, 3, &value);
+    MemFree(value.payload.bytes.items);
+    return list;
+  };
+  PropertyValueList fourBytes = byteSet({0x01, 0, 0, 0x80});
+  PropertyValueList fiveBytes = byteSet({0, 0, 0, 0, 0x82});
 
   struct Row {
     int line;
@@ -286,13 +300,17 @@ TEST_F(PropertyListTest, StatusBitReadsTheSetUnderThreeOrElseOne) {
     int32_t errno_;  // HostErrno afterwards (set to 99 before)
   };
   const Row rows[] = {
-      {__LINE__, &both, 0, 1, 99},     {__LINE__, &both, 1, 0, 99},
-      {__LINE__, &both, 31, 1, 99},    {__LINE__, &both, 32, 0, -4},
-      {__LINE__, &both, -1, 0, -4},    {__LINE__, &onlyOne, 34, 1, 99},
-      {__LINE__, &onlyOne, 33, 0, 99}, {__LINE__, &onlyOne, 63, 0, 99},
-      {__LINE__, &onlyOne, 64, 0, -4}, {__LINE__, &neither, 0, 0, -5},
-      {__LINE__, nullptr, 0, 0, -5},   {__LINE__, &nullItems, 0, 0, -5},
-      {__LINE__, &scalar, 0, 0, -4},   {__LINE__, &strayCount, 3, 0, -4},
+      {__LINE__, &both, 0, 1, 99},       {__LINE__, &both, 1, 0, 99},
+      {__LINE__, &both, 31, 1, 99},      {__LINE__, &both, 32, 0, -4},
+      {__LINE__, &both, -1, 0, -4},      {__LINE__, &onlyOne, 34, 1, 99},
+      {__LINE__, &onlyOne, 33, 0, 99},   {__LINE__, &onlyOne, 63, 0, 99},
+      {__LINE__, &onlyOne, 64, 0, -4},   {__LINE__, &neither, 0, 0, -5},
+      {__LINE__, nullptr, 0, 0, -5},     {__LINE__, &nullItems, 0, 0, -5},
+      {__LINE__, &scalar, 0, 0, -4},     {__LINE__, &strayCount, 3, 0, -4},
+      {__LINE__, &fourBytes, 0, 1, 99},  {__LINE__, &fourBytes, 31, 1, 99},
+      {__LINE__, &fourBytes, 32, 0, -4}, {__LINE__, &fourBytes, 40, 0, -4},
+      {__LINE__, &fiveBytes, 33, 1, 99}, {__LINE__, &fiveBytes, 39, 1, 99},
+      {__LINE__, &fiveBytes, 38, 0, 99}, {__LINE__, &fiveBytes, 40, 0, -4},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -300,7 +318,8 @@ TEST_F(PropertyListTest, StatusBitReadsTheSetUnderThreeOrElseOne) {
     EXPECT_EQ(PropStatusBit(row.list, row.bit), row.expected);
     EXPECT_EQ(HostErrno, row.errno_);
   }
-  for (PropertyValueList* list : {&both, &onlyOne, &neither, &scalar, &strayCount}) {
+  for (PropertyValueList* list :
+       {&both, &onlyOne, &neither, &scalar, &strayCount, &fourBytes, &fiveBytes}) {
     PropListFree(list);
   }
   PlainListFree(&setThree);

@@ -111,6 +111,10 @@ TEST(CharProps, NumbersFromAnyScript) {
       {__LINE__, "\xD9\xA3.\xD9\xA5", 3, 3.5},
       {__LINE__, "  42abc", 42, 42.0},
       {__LINE__, "abc", 0, 0.0},
+      {__LINE__, "99999999999", 2147483647, 99999999999.0},  // saturates, as the host's atoi
+      {__LINE__,
+       "-\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9\xD9\xA9",
+       -2147483647 - 1, -9999999999.0},
       {__LINE__, nullptr, 0, 0.0},
   };
   for (const Row& r : rows) {

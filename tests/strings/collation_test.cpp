@@ -69,4 +69,33 @@ TEST_F(Collation, Strings) {
   }
 }
 
+// The cached collators follow the default locale: Swedish sorts a-diaeresis after z, English
+// beside a; the way back to English must be followed too.
+TEST_F(Collation, FollowsTheDefaultLocaleWhenItChanges) {
+  struct Row {
+    int line;
+    int (*compare)(const char*, const char*);
+  };
+  const Row rows[] = {
+      {__LINE__, Utf8CharCompare},
+      {__LINE__, Utf8CollateSecondary},
+      {__LINE__, Utf8CollateTertiary},
+  };
+  const char* aUmlaut = "\xC3\xA4";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(r.compare(aUmlaut, "b"), -1);
+    for (const char* locale : {"sv", "en_US", "sv_SE"}) {
+      SCOPED_TRACE(locale);
+      UErrorCode error = U_ZERO_ERROR;
+      uloc_setDefault(locale, &error);
+      ASSERT_TRUE(U_SUCCESS(error));
+      EXPECT_EQ(r.compare(aUmlaut, "b"), locale[0] == 's' ? 1 : -1);
+      EXPECT_EQ(r.compare(aUmlaut, "z"), locale[0] == 's' ? 1 : -1);
+    }
+    UErrorCode error = U_ZERO_ERROR;
+    uloc_setDefault("en_US", &error);
+  }
+}
+
 }  // namespace

@@ -5,11 +5,13 @@
 
 #include <cfloat>
 #include <climits>
+#include <clocale>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <limits>
 #include <random>
 #include <string>
@@ -18,6 +20,13 @@
 #include "strings/format.h"
 
 namespace {
+
+// The part of a specification before its size prefix and letter, with the values of its stars.
+struct Spec {
+  std::string text;
+  int stars = 0;
+  int starValues[2] = {};
+};
 
 class Generator {
  public:
@@ -65,6 +74,18 @@ class Generator {
   }
 
   int StarValue() { return Chance(20) ? -Below(300) : Below(300); }
+
+  // '%', flags, a width and sometimes a precision.
+  Spec MakeSpec() {
+    Spec spec;
+    bool widthStar = false;
+    bool precisionStar = false;
+    spec.text = "%" + Flags() + Number(&widthStar);
+    if (Chance(50)) spec.text += "." + Number(&precisionStar);
+    if (widthStar) spec.starValues[spec.stars++] = StarValue();
+    if (precisionStar) spec.starValues[spec.stars++] = StarValue();
+    return spec;
+  }
 
   int64_t Integer() {
     switch (Below(5)) {
@@ -155,14 +176,10 @@ TEST(FmtStringDifferential, MatchesSnprintfOnGeneratedFormats) {
   const std::string letters = "dioxXucsfeEgGp%";
   for (int round = 0; round < 6000; ++round) {
     char letter = letters[gen.Below(static_cast<int>(letters.size()))];
-    bool widthStar = false;
-    bool precisionStar = false;
-    std::string spec = "%" + gen.Flags() + gen.Number(&widthStar);
-    if (gen.Chance(50)) spec += "." + gen.Number(&precisionStar);
-    int stars = 0;
-    int starValues[2] = {};
-    if (widthStar) starValues[stars++] = gen.StarValue();
-    if (precisionStar) starValues[stars++] = gen.StarValue();
+    Spec generated = gen.MakeSpec();
+    std::string spec = generated.text;
+    int stars = generated.stars;
+    int* starValues = generated.starValues;
     if (letter == '%') {
       spec = "%%";  // the run-time's answer for flags on '%' is its own business
       stars = 0;
@@ -272,6 +289,40 @@ TEST(FmtStringDifferential, MixedArgumentListsStayInStep) {
               n);
     EXPECT_STREQ(actual, expected);
   }
+}
+
+// "%ls" and "%lc" go to the run-time whole: it reads a wide string or character and converts it in
+// the C library's locale, ASCII in the "C" locale and any character in a UTF-8 one.
+TEST(FmtStringDifferential, WideStringsAndCharactersMatchSnprintf) {
+  Generator gen(0x1C5);
+  Differential diff;
+  const std::wstring extra = L"\u00E9\u20AC\U0001F600";  // two, three and four UTF-8 bytes
+  const char* saved = std::setlocale(LC_CTYPE, nullptr);
+  std::string savedLocale = saved != nullptr ? saved : "C";
+  for (const char* locale : {"C", "C.UTF-8"}) {
+    if (std::setlocale(LC_CTYPE, locale) == nullptr) continue;  // no UTF-8 locale here
+    bool utf8 = std::strcmp(locale, "C") != 0;
+    for (int round = 0; round < 1500; ++round) {
+      Spec spec = gen.MakeSpec();
+      bool string = gen.Chance(70);
+      std::string format = gen.Literal() + spec.text + (string ? "ls" : "lc") + gen.Literal();
+      SCOPED_TRACE(format);
+      std::string narrow = gen.Text();
+      std::wstring text(narrow.begin(), narrow.end());
+      if (utf8) {
+        for (wchar_t& c : text)
+          if (gen.Chance(20)) c = extra[gen.Below(static_cast<int>(extra.size()))];
+      }
+      if (string)
+        diff.Check(format, spec.stars, spec.starValues, text.c_str());
+      else
+        diff.Check(format, spec.stars, spec.starValues,
+                   static_cast<wint_t>(text.empty() ? L'x' : text[0]));
+      if (HasFatalFailure()) break;
+    }
+  }
+  std::setlocale(LC_CTYPE, savedLocale.c_str());
+  EXPECT_GE(diff.checked(), 1500);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 // specifications the run-time must not be handed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,7 +123,6 @@ TEST(FmtString, StringAndNumericOutputGrowsTheBuffer) {
   EXPECT_EQ(Format("%1200.1100s", long1000.c_str()), std::string(200, ' ') + long1000);
   // Flags the field measure does not know still get the room they need.
   EXPECT_EQ(Format("%#500s", "z"), std::string(499, ' ') + "z");
-  EXPECT_EQ(Format("%'600s", "z"), std::string(599, ' ') + "z");
   EXPECT_EQ(Format("%300d", 5), std::string(299, ' ') + "5");
   EXPECT_EQ(Format("%f", 1e300), Snprintf("%f", 1e300));
   EXPECT_EQ(Format("%.400e", 1.0 / 3), Snprintf("%.400e", 1.0 / 3));
@@ -160,17 +161,32 @@ TEST(FmtString, CountConversionsStoreAtTheirOwnWidth) {
   EXPECT_EQ(shorts.before, 0x1111);
   EXPECT_EQ(shorts.after, 0x2222);
 
-  int plain = -1;
-  signed char tiny[2] = {-1, 0x33};
-  long wide = -1;
-  long long widest = -1;
-  EXPECT_EQ(Format("%d%n|%hhn%s%ln%lln", 12345, &plain, &tiny[0], "xy", &wide, &widest),
-            "12345|xy");
-  EXPECT_EQ(plain, 5);
-  EXPECT_EQ(tiny[0], 6);
-  EXPECT_EQ(tiny[1], 0x33);  // 'hhn' writes one byte only
-  EXPECT_EQ(wide, 8);
-  EXPECT_EQ(widest, 8);
+  // Any other prefix still stores an int, as the caller passes one: never 8 bytes into 4, and
+  // "%hhn" stores 16 bits like "%hn".
+  struct Row {
+    int line;
+    const char* format;
+    bool sixteenBits;
+  };
+  const Row rows[] = {
+      {__LINE__, "abc%n", false},  {__LINE__, "abc%hn", true},   {__LINE__, "abc%hhn", true},
+      {__LINE__, "abc%ln", false}, {__LINE__, "abc%lln", false}, {__LINE__, "abc%jn", false},
+      {__LINE__, "abc%zn", false}, {__LINE__, "abc%tn", false},  {__LINE__, "abc%I64n", false},
+      {__LINE__, "abc%Ln", false}, {__LINE__, "abc%qn", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    struct {
+      int32_t value = -1;
+      int32_t after = 0x5A5A5A5A;
+    } target;
+    EXPECT_EQ(Format(row.format, &target.value), "abc");
+    int16_t low;
+    std::memcpy(&low, &target.value, sizeof low);
+    EXPECT_EQ(low, 3);
+    EXPECT_EQ(target.value, row.sixteenBits ? static_cast<int32_t>(0xFFFF0003u) : 3);
+    EXPECT_EQ(target.after, 0x5A5A5A5A);
+  }
   EXPECT_EQ(Format("a%nb", static_cast<int*>(nullptr)), "ab");  // a null target is skipped
 }
 
@@ -192,16 +208,56 @@ TEST(FmtString, SpecificationsTheRunTimeMustNotSeeArePrintedAsTheyStand) {
       {__LINE__, "%5kd|%s", "%5kd|next"},        // an unknown byte before the letter
       {__LINE__, "%5.3.1d|%s", "%5.3.1d|next"},  // two precisions
       {__LINE__, "%1$d|%s", "%1$d|next"},        // positional arguments
-      {__LINE__, "%*5d|%s", "%*5d|next"},        // digits after a star (which takes one too)
+      {__LINE__, "%'d|%s", "%'d|next"},          // grouping, which the host's run-time lacks
+      {__LINE__, "%'600s|%s", "%'600s|next"},
+      {__LINE__, "%5*d|%s", "%5*d|next"},  // "%5-9d" once the star (-9) is resolved
+      {__LINE__, "%*5kd|%s", "%*5kd|next"},
+      {__LINE__, "%1$*d|%s", "%1$*d|next"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     std::string expected = row.expected;
     if (std::strchr(row.format, '*') != nullptr)
-      EXPECT_EQ(Format(row.format, 9, 42, "next"), expected);
+      EXPECT_EQ(Format(row.format, -9, 42, "next"), expected);
     else
       EXPECT_EQ(Format(row.format, 42, "next"), expected);
   }
+}
+
+// A star stands for the text of its argument, digits after it included: the specification the
+// run-time then gets is the expanded one.
+TEST(FmtString, StarsFollowedByDigitsAreExpandedAsText) {
+  struct Row {
+    int line;
+    const char* format;
+    int first, second;  // the star arguments, as many as there are stars
+    const char* expanded;
+  };
+  const Row rows[] = {
+      {__LINE__, "%*5d|%s", 9, 0, "%95d|%s"},     {__LINE__, "%5*d|%s", 9, 0, "%59d|%s"},
+      {__LINE__, "%-*5d|%s", 9, 0, "%-95d|%s"},   {__LINE__, "%*5d|%s", -9, 0, "%-95d|%s"},
+      {__LINE__, "%**d|%s", 1, 2, "%12d|%s"},     {__LINE__, "%.*5d|%s", 1, 0, "%.15d|%s"},
+      {__LINE__, "%*.*5x|%s", 3, 2, "%3.25x|%s"}, {__LINE__, "%0*1u|%s", 2, 0, "%021u|%s"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::string expected = Snprintf(row.expanded, 42, "next");
+    if (std::count(row.format, row.format + std::strlen(row.format), '*') == 2)
+      EXPECT_EQ(Format(row.format, row.first, row.second, 42, "next"), expected);
+    else
+      EXPECT_EQ(Format(row.format, row.first, 42, "next"), expected);
+  }
+}
+
+// Whatever the flags, text with a precision is read no further than the precision (the run-time
+// reads no further either).
+TEST(FmtString, APrecisionBoundsTheStringWhateverTheFlags) {
+  std::unique_ptr<char[]> bytes(new char[3]{'a', 'b', 'c'});  // exactly three, unterminated
+  for (const char* format : {"%#.3s", "%-#5.3s|", "%+.2s", "% .3s", "%0#4.1s", "%#300.3s"}) {
+    SCOPED_TRACE(format);
+    EXPECT_EQ(Format(format, bytes.get()), Snprintf(format, bytes.get()));
+  }
+  EXPECT_EQ(Format("%#.*s", 2, bytes.get()), "ab");
 }
 
 TEST(FmtString, EdgesOfTheFormat) {
@@ -227,6 +283,9 @@ TEST(FmtString, EdgesOfTheFormat) {
   EXPECT_EQ(
       Format("[%s|%5s]", static_cast<const char*>(nullptr), static_cast<const char*>(nullptr)),
       "[|     ]");
+  const wchar_t* noWide = nullptr;
+  EXPECT_EQ(Format("[%ls|%5ls]", noWide, noWide), "[|     ]");
+  EXPECT_EQ(Format("[%ls|%-4lc|%s]", L"Hi", static_cast<wint_t>(L'w'), "next"), "[Hi|w   |next]");
   EXPECT_EQ(FmtString(nullptr, "abc"), 0);
 }
 
@@ -347,7 +406,10 @@ TEST(FmtStringFieldSize, IsTheLargerOfWidthAndTheCutString) {
       {__LINE__, "%.s", "hello", 0},
       {__LINE__, "%.3s", unterminated, 3},
       {__LINE__, "%s", nullptr, 0},
-      {__LINE__, "%#500s", "x", 1},  // '#' is not a flag it skips
+      {__LINE__, "%#500s", "x", 500},  // every flag is skipped, '#' too
+      {__LINE__, "%#.2s", "hello", 2},
+      {__LINE__, "%#.3s", unterminated, 3},
+      {__LINE__, "%-#0+ '.2s", "hello", 2},
       {__LINE__, "%99999999999s", "x", 2147483647},
       {__LINE__, "s", "hello", 0},
       {__LINE__, nullptr, "hello", 0},

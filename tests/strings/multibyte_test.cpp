@@ -309,6 +309,13 @@ TEST(Utf8Find, FindsCharactersAndSetMembers) {
   EXPECT_EQ(Utf8FindLastChar(nullptr, "a"), nullptr);
 }
 
+// Before any scan there is no position to continue from. CTest runs each case in a process of its
+// own; in a whole run this case comes before every other scan of this program.
+TEST(Utf8Tokenize, ContinuingBeforeAnyScanGivesNull) {
+  EXPECT_EQ(Utf8Tokenize(nullptr, ","), nullptr);
+  EXPECT_EQ(Utf8Tokenize(nullptr, nullptr), nullptr);
+}
+
 TEST(Utf8Tokenize, KeepsOnePositionAcrossCalls) {
   char text[] = "a,,b";
   EXPECT_STREQ(Utf8Tokenize(text, ","), "a");

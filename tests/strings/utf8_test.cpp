@@ -209,11 +209,20 @@ TEST(Utf16, SurrogatesAndLimits) {
   EXPECT_EQ(Utf16FromCodePoint(0x1F600, out), 2);
   EXPECT_EQ(out[0], 0xD83D);
   EXPECT_EQ(out[1], 0xDE00);
-  EXPECT_EQ(Utf16FromCodePoint(0xD800, out), 1);
-  EXPECT_EQ(out[0], 0xFFFD);
-  EXPECT_EQ(out[1], 0);
-  EXPECT_EQ(Utf16FromCodePoint(0x110000, out), 1);
-  EXPECT_EQ(out[0], 0xFFFD);
+  // Every surrogate, the last included, comes out as U+FFFD, never as a lone surrogate; the code
+  // points around the range come out as themselves.
+  for (int32_t cp = 0xD7FF; cp <= 0xE000; ++cp) {
+    SCOPED_TRACE(cp);
+    out[0] = out[1] = 1;
+    ASSERT_EQ(Utf16FromCodePoint(cp, out), 1);
+    ASSERT_EQ(out[0], cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp);
+    ASSERT_EQ(out[1], 0);
+  }
+  for (int32_t cp : {0x110000, 0x7FFFFFFF, -1}) {
+    SCOPED_TRACE(cp);
+    EXPECT_EQ(Utf16FromCodePoint(cp, out), 1);
+    EXPECT_EQ(out[0], 0xFFFD);
+  }
   EXPECT_EQ(Utf16FromCodePoint(0x41, nullptr), 0);
 
   const char16_t lowFirst[] = {0xDC00, 0xD800, 0};  // unpaired: each its own value

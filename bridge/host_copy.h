@@ -1,0 +1,131 @@
+// Copy and release of what host calls hand over, one pair per host data shape. A shape is
+// described once as a layout: its size and the places inside it that own memory. One copy routine
+// and one release routine walk any layout, so every record, list and nested list shares them.
+//
+// Host copies differ from props/'s own copies in two ways: the allocation and release functions
+// are parameters (the client's heap for copies, CoTaskMemFree for the host's blocks), and a null
+// string stays null. Sizes are computed in 64 bits; a count times element size that does not fit
+// fails like a refused allocation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "bridge/client_state.h"
+#include "bridge/host_memory.h"
+#include "bridge/host_records.h"
+
+// What lies at one owning place of a layout.
+enum class HostPart : uint8_t {
+  kString,       // char*, owned
+  kList,         // counted list {count, items} of `element` records
+  kPointer,      // pointer to one owned `element` record, or null
+  kTypedValue,   // a TypedValue: its payload owned by its type code
+  kIdentName,    // a PropertyIdent: its name owned when its number is 0
+  kTaggedText,   // a TaggedItem's text (its kind 4 bytes before): owned only for kind 1
+  kCompactText,  // a CompactValue's payload (its type 8 bytes before): owned only for type 3
+};
+
+struct HostLayout;
+
+struct HostOwned {
+  uint32_t offset;            // byte offset inside the record
+  HostPart part;              // what lies there
+  const HostLayout* element;  // the element or pointee of kList and kPointer
+};
+
+struct HostLayout {
+  uint32_t size;        // bytes of one record
+  uint32_t ownedCount;  // places that own memory
+  HostOwned owned[5];   // in record order
+};
+
+// Fills the owned places of dst, a byte copy of src, with copies made by alloc. A place whose copy
+// fails is left null (a list keeps its count with null items), so dst is always releasable.
+void HostCopyOwned(void* dst, const void* src, const HostLayout& layout, HostAllocFn alloc);
+// Releases what record owns through release and nulls it (lists become {0, null}). Null does
+// nothing.
+void HostReleaseOwned(void* record, const HostLayout& layout, HostFreeFn release);
+// The layout of the payload of a typed value with this type code, or null for a code without
+// managed memory.
+const HostOwned* HostPayloadPart(int32_t valType);
+
+// The layout of each value type that host calls carry. Scalars and fixed records own nothing.
+template <typename T>
+struct HostLayoutOf {
+  static_assert(std::is_trivially_copyable_v<T>);
+  static constexpr HostLayout layout = {sizeof(T), 0, {}};
+};
+#define HOST_DECLARE_LAYOUT(T)       \
+  template <>                        \
+  struct HostLayoutOf<T> {           \
+    static const HostLayout& layout; \
+  };
+HOST_DECLARE_LAYOUT(char*)
+HOST_DECLARE_LAYOUT(StringList)
+HOST_DECLARE_LAYOUT(IntList)
+HOST_DECLARE_LAYOUT(QwordList)
+HOST_DECLARE_LAYOUT(Block16List)
+HOST_DECLARE_LAYOUT(ByteList)
+HOST_DECLARE_LAYOUT(HostKeyText)
+HOST_DECLARE_LAYOUT(HostKeyKeyText)
+HOST_DECLARE_LAYOUT(HostThreeStrings)
+HOST_DECLARE_LAYOUT(HostTextInts)
+HOST_DECLARE_LAYOUT(NamedStrings)
+HOST_DECLARE_LAYOUT(NamedStringsPair)
+HOST_DECLARE_LAYOUT(CompoundEntry)
+HOST_DECLARE_LAYOUT(KeyedStrings)
+HOST_DECLARE_LAYOUT(TextEntryList)
+HOST_DECLARE_LAYOUT(CompactValueList)
+HOST_DECLARE_LAYOUT(NamedStringsList)
+HOST_DECLARE_LAYOUT(NamedStringsPairList)
+HOST_DECLARE_LAYOUT(CompoundEntryList)
+HOST_DECLARE_LAYOUT(KeyedStringsList)
+HOST_DECLARE_LAYOUT(TaggedItemList)
+HOST_DECLARE_LAYOUT(TypedValue)
+HOST_DECLARE_LAYOUT(ValueList*)
+HOST_DECLARE_LAYOUT(PropertyValue)
+HOST_DECLARE_LAYOUT(PropertyValueList)
+HOST_DECLARE_LAYOUT(TextValuesEntry)
+HOST_DECLARE_LAYOUT(TextValuesList)
+HOST_DECLARE_LAYOUT(HostValueTextList)
+HOST_DECLARE_LAYOUT(HostFiveStrings)
+HOST_DECLARE_LAYOUT(HostFiveStrings*)
+HOST_DECLARE_LAYOUT(HostFiveStringsList)
+HOST_DECLARE_LAYOUT(HostRecord32)
+HOST_DECLARE_LAYOUT(HostRecord32*)
+HOST_DECLARE_LAYOUT(HostRecord32List)
+#undef HOST_DECLARE_LAYOUT
+
+// The copy of a pair: source's bytes, then everything it owns copied with alloc.
+template <typename T>
+T HostCopyValue(const T& source, HostAllocFn alloc) {
+  T copy;
+  std::memcpy(static_cast<void*>(&copy), &source, sizeof(T));
+  HostCopyOwned(&copy, &source, HostLayoutOf<T>::layout, alloc);
+  return copy;
+}
+
+// The release of a pair: everything value owns, through release; null does nothing.
+template <typename T>
+void HostReleaseValue(T* value, HostFreeFn release) {
+  if (value != nullptr) HostReleaseOwned(value, HostLayoutOf<T>::layout, release);
+}
+
+// The client's copy of a value the host handed over; the host's memory is given back unless the
+// host said it is shared.
+template <typename T>
+T HostTake(T hostValue) {
+  T copy = HostCopyValue(hostValue, HostClientAlloc);
+  if (SharedHostMemory == 0) HostReleaseValue(&hostValue, HostTaskFree);
+  return copy;
+}
+
+// Releases a client copy and leaves it zeroed.
+template <typename T>
+void HostDrop(T& copy) {
+  HostReleaseValue(&copy, HostClientFree);
+  std::memset(static_cast<void*>(&copy), 0, sizeof(T));
+}

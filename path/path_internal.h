@@ -1,0 +1,30 @@
+// Character stepping and small helpers shared by the path sources; not part of the interface.
+#pragma once
+
+#include "path/file_path.h"
+#include "strings/mb_internal.h"
+
+namespace {
+
+// How texts in the current dialog encoding divide into characters.
+inline Stepper PathStepper() {
+  return StepperFor(CurrentDialogEncoding);
+}
+
+// 1 when the character at p (of byte length length) is a backslash or slash.
+inline bool IsSeparatorChar(const char* p, int length) {
+  return length == 1 && (*p == '\\' || *p == '/');
+}
+
+inline bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// "X:\" at the start of text.
+inline bool HasDriveRoot(const char* text) {
+  return text[0] != '\0' && text[1] == ':' && text[2] == '\\';
+}
+
+inline constexpr char kRepositoryPrefix[] = "repo://";
+
+}  // namespace
