@@ -3,6 +3,7 @@
 
 #include "encoding/dialog_encoding.h"
 #include "strings/format.h"
+#include "strings/format_internal.h"
 #include "strings/multibyte.h"
 
 int FmtStringSink(void* context, const char* text, int length) {
@@ -22,12 +23,25 @@ int FmtStringSink(void* context, const char* text, int length) {
   return copied;
 }
 
-int FmtStringV(char* buffer, int size, const char* format, va_list args) {
+namespace {
+
+// FmtStringV on the caller's own va_list.
+int FormatInto(char* buffer, int size, const char* format, va_list* args) {
   if (buffer == nullptr || size < 1) return 0;
   buffer[0] = 0;
   FmtStringContext context{buffer, size - 1};
-  int written = FmtEngine(FmtStringSink, &context, format, args);
+  int written = FmtEngineOn(FmtStringSink, &context, format, args);
   *context.next = 0;
+  return written;
+}
+
+}  // namespace
+
+int FmtStringV(char* buffer, int size, const char* format, va_list args) {
+  va_list ap;
+  va_copy(ap, args);
+  int written = FormatInto(buffer, size, format, &ap);
+  va_end(ap);
   return written;
 }
 
@@ -35,7 +49,7 @@ int FmtString(char* buffer, const char* format, ...) {
   if (buffer == nullptr) return 0;
   va_list args;
   va_start(args, format);
-  int written = FmtStringV(buffer, kFmtStringLimit + 1, format, args);
+  int written = FormatInto(buffer, kFmtStringLimit + 1, format, &args);
   va_end(args);
   return written;
 }
