@@ -1,6 +1,7 @@
 // The formatted-output engine: walks a format, takes each conversion's argument by its letter and
-// size prefix, formats it with the C run-time's snprintf (the plainest integers and strings
-// directly, to the same bytes) and hands every piece to the sink.
+// size prefix, formats it (the commonest integers, characters, strings and floating-point numbers
+// itself, with std::to_chars and copies, to the C run-time's bytes; the rest with its snprintf)
+// and hands every piece to the sink.
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -213,9 +214,9 @@ void BuildRuntimeSpec(const char* s, const FmtParsedSpec& spec, int width, int p
 // Everything a specification's flags, widths and stars may make of it, with room to spare.
 constexpr int kRuntimeSpecSize = kFmtSpecSize + 2 * 12 + 4;
 
-// The commonest conversions (integers and strings with no flag but '-', or '0' for integers, and a
-// modest width) the engine lays out itself, exactly as snprintf would: a run-time call costs more
-// than the rest of the engine together.
+// The commonest conversions (integers, characters and strings with no flag but '-', or '0' for
+// integers, floating point also with '+' and ' ', and a modest width) the engine lays out itself,
+// exactly as snprintf would: a run-time call costs more than the rest of the engine together.
 constexpr int kDirectWidth = 200;  // so that the field always fits the stack buffer
 
 struct Layout {
@@ -257,7 +258,6 @@ bool DirectLayout(const char* s, const FmtParsedSpec& spec, int starWidth, Kind 
   return layout->width <= kDirectWidth;
 }
 
-// Writes an integer's digits (and sign) into its field at out and terminates; returns the length.
 // Lays out the n bytes of body after sign (0 for none) in the field at out and terminates; returns
 // the length. Zero padding goes between the sign and the body.
 int WriteField(char* out, const Layout& layout, char sign, const char* body, int n) {
@@ -283,16 +283,23 @@ int WriteField(char* out, const Layout& layout, char sign, const char* body, int
   return k;
 }
 
-// Writes an integer's digits (and sign) into its field at out and terminates; returns the length.
-int WriteInteger(char* out, const Layout& layout, bool negative, uint64_t magnitude, char letter) {
-  char digits[24];
+// An integer as the engine prints it: the sign (when negative) and the digits in the letter's base.
+struct IntegerText {
+  char bytes[24];  // '-' and up to 22 octal digits
+  int length;
+};
+
+IntegerText IntegerTextOf(bool negative, uint64_t magnitude, char letter) {
+  IntegerText text;
+  char* digits = text.bytes + (negative ? 1 : 0);
+  text.bytes[0] = '-';
   int base = letter == 'x' || letter == 'X' ? 16 : letter == 'o' ? 8 : 10;
-  int n =
-      static_cast<int>(std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr - digits);
+  char* end = std::to_chars(digits, text.bytes + sizeof text.bytes, magnitude, base).ptr;
   if (letter == 'X')
-    for (int i = 0; i < n; ++i)
-      if (digits[i] >= 'a') digits[i] = static_cast<char>(digits[i] - 'a' + 'A');
-  return WriteField(out, layout, negative ? '-' : 0, digits, n);
+    for (char* p = digits; p < end; ++p)
+      if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
+  text.length = static_cast<int>(end - text.bytes);
+  return text;
 }
 
 constexpr int kDirectPrecision = 60;  // digits after the point the engine writes itself
@@ -321,7 +328,7 @@ struct Engine {
   va_list* args;
   OutputBuffer out;
   int total = 0;
-  char character[5];  // the bytes of a 'C' argument
+  char character[5];  // the bytes of a 'C' argument, or the byte of a 'c'
 
   void Emit(const char* text, int length) { total += sink(context, text, length); }
 
@@ -373,7 +380,7 @@ struct Engine {
         int64_t value = TakeSigned(args, spec.size);
         if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kInteger, &layout)) {
           uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
-          n = WriteInteger(out.data(), layout, value < 0, magnitude, spec.letter);
+          return EmitInteger(layout, IntegerTextOf(value < 0, magnitude, spec.letter));
         } else {
           n = Format(out, runtimeSpec(), static_cast<long long>(value));
         }
@@ -385,9 +392,8 @@ struct Engine {
       case 'X': {
         uint64_t value = TakeUnsigned(args, spec.size);
         if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kInteger, &layout))
-          n = WriteInteger(out.data(), layout, false, value, spec.letter);
-        else
-          n = Format(out, runtimeSpec(), static_cast<unsigned long long>(value));
+          return EmitInteger(layout, IntegerTextOf(false, value, spec.letter));
+        n = Format(out, runtimeSpec(), static_cast<unsigned long long>(value));
         break;
       }
       case 'c':
@@ -395,8 +401,12 @@ struct Engine {
         if (spec.size == FmtSize::kLong) {
           n = Format(out, runtimeSpec(), static_cast<wint_t>(va_arg(*args, unsigned)));
         } else if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kText, &layout)) {
-          char c = static_cast<char>(va_arg(*args, int));
-          n = WriteField(out.data(), layout, 0, &c, 1);
+          character[0] = static_cast<char>(va_arg(*args, int));
+          if (character[0] != 0 && layout.width <= 1) {
+            Emit(character, 1);  // the character alone: no field to lay out
+            return true;
+          }
+          n = WriteField(out.data(), layout, 0, character, 1);
         } else {
           n = Format(out, runtimeSpec(), va_arg(*args, int));
         }
@@ -435,6 +445,20 @@ struct Engine {
     }
     if (n == kNoMemory) return false;
     if (n >= 0) Emit(out.data(), n);
+    return true;
+  }
+
+  // An integer the engine lays out itself: handed over as it stands when it fills its field, else
+  // padded in the output buffer (which always has room for a direct width).
+  bool EmitInteger(const Layout& layout, const IntegerText& text) {
+    if (layout.width <= text.length) {
+      Emit(text.bytes, text.length);
+      return true;
+    }
+    bool negative = text.bytes[0] == '-';
+    int n = WriteField(out.data(), layout, negative ? '-' : 0, text.bytes + negative,
+                       text.length - negative);
+    Emit(out.data(), n);
     return true;
   }
 
@@ -520,11 +544,12 @@ int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args) 
     // Literal runs are mostly a few bytes: looked at directly before the C library is asked.
     const char* percent = p;
     for (int i = 0; i < 16 && *percent != 0 && *percent != '%'; ++i) ++percent;
-    if (*percent != '%') percent = *percent != 0 ? std::strchr(percent, '%') : nullptr;
-    int literal =
-        percent != nullptr ? static_cast<int>(percent - p) : static_cast<int>(std::strlen(p));
-    engine.Emit(p, literal);
-    if (percent == nullptr) break;
+    if (*percent != '%' && *percent != 0) {
+      const char* found = std::strchr(percent, '%');
+      percent = found != nullptr ? found : percent + std::strlen(percent);
+    }
+    engine.Emit(p, static_cast<int>(percent - p));
+    if (*percent == 0) break;
     FmtParsedSpec spec = FmtParseSpec(percent);
     p = percent + spec.length;
     if (spec.letter == 0) {

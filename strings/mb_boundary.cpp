@@ -87,6 +87,12 @@ int MbCopyN(char* dst, const char* src, int size, int enc) {
   return CopyPiece(dst, src, PieceLength(src, size - 1, enc));
 }
 
+int MbCopyMeasured(char* dst, const char* src, int size, int enc) {
+  int room = size - 1;
+  if (room <= 0) return CopyPiece(dst, src, 0);
+  return CopyPiece(dst, src, src[room] == 0 ? room : CutInside(src, room, enc));
+}
+
 int MbAppendN(char* dst, const char* src, int size, int enc) {
   if (dst == nullptr || src == nullptr || src[0] == 0) return 0;
   int length = StrLength(dst);

@@ -5,6 +5,11 @@
 #include "strings/byte_string_internal.h"
 #include "strings/utf8.h"
 
+// MbCopyN for text known to hold no zero among its first size-1 bytes (the byte after them is
+// read): copies at most size-1 bytes, never half a character, and terminates; returns the bytes
+// copied. For the formatter, whose pieces are measured already.
+int MbCopyMeasured(char* dst, const char* src, int size, int enc);
+
 namespace {
 
 // How text in one dialog encoding divides into characters.
