@@ -116,10 +116,13 @@ class TextGenerator {
     }
   }
 
-  void AddUtf8(Text& text) {
+  void AddUtf8(Text& text) { AddUtf8From(text, 0); }
+
+  // A UTF-8 character of a length drawn from first + 1 to four bytes.
+  void AddUtf8From(Text& text, int first) {
     static const int32_t kRanges[4][2] = {
         {0x01, 0x7F}, {0x80, 0x7FF}, {0x800, 0xFFFF}, {0x10000, 0x10FFFF}};
-    const int32_t* range = kRanges[Below(4)];
+    const int32_t* range = kRanges[first + Below(4 - first)];
     char out[4];
     int n = Utf8Encode(range[0] + Below(range[1] - range[0] + 1), out);
     text.bytes.append(out, static_cast<size_t>(n));
@@ -136,12 +139,7 @@ class TextGenerator {
       Add(text, {Lead(), Trail()});
       return;
     }
-    static const int32_t kRanges[3][2] = {{0x80, 0x7FF}, {0x800, 0xFFFF}, {0x10000, 0x10FFFF}};
-    const int32_t* range = kRanges[Below(3)];
-    char out[4];
-    int n = Utf8Encode(range[0] + Below(range[1] - range[0] + 1), out);
-    text.bytes.append(out, static_cast<size_t>(n));
-    text.boundaries.push_back(static_cast<int>(text.bytes.size()));
+    AddUtf8From(text, 1);
   }
 
   void AddStyled(Text& text) {
