@@ -25,6 +25,9 @@ inline bool SameWord(const unsigned char* a, const unsigned char* b) {
 // The first index below m at which a and b differ, or m; both are readable for m bytes.
 size_t Mismatch(const unsigned char* a, const unsigned char* b, size_t m) {
   size_t i = 0;
+  // Long equal stretches go to the C library's memcmp, which only says whether they differ.
+  constexpr size_t kChunk = 256;
+  while (i + kChunk <= m && std::memcmp(a + i, b + i, kChunk) == 0) i += kChunk;
   for (; i + kBlock <= m; i += kBlock) {
     uint64_t any = 0;
     for (size_t k = 0; k < kBlock; k += 8) {
@@ -53,18 +56,25 @@ inline unsigned char AsciiFoldDifference(unsigned char x, unsigned char y) {
 // The first index below m at which a and b differ once folded, or m. Blocks that are equal or
 // differ only in the case of ASCII letters pass at once; any other block is folded through the
 // table.
+// The case-blind differences of n byte pairs ORed together, without branches: vector instructions.
+template <size_t n>
+unsigned char FoldedBlockDifference(const unsigned char* a, const unsigned char* b) {
+  unsigned char differ = 0;
+  for (size_t k = 0; k < n; ++k) differ |= AsciiFoldDifference(a[k], b[k]);
+  return differ;
+}
+
 size_t FoldedMismatch(const unsigned char* a, const unsigned char* b, size_t m) {
   size_t i = 0;
   while (i + kBlock <= m) {
-    unsigned char differ = 0;
-    for (size_t k = 0; k < kBlock; ++k) differ |= AsciiFoldDifference(a[i + k], b[i + k]);
-    if (differ == 0) {
+    if (FoldedBlockDifference<kBlock>(a + i, b + i) == 0) {
       i += kBlock;
       continue;
     }
     for (size_t end = i + kBlock; i < end; ++i)
       if (CaseLowerTable[a[i]] != CaseLowerTable[b[i]]) return i;
   }
+  while (i + 16 <= m && FoldedBlockDifference<16>(a + i, b + i) == 0) i += 16;
   for (; i < m; ++i)
     if (CaseLowerTable[a[i]] != CaseLowerTable[b[i]]) return i;
   return i;
@@ -76,6 +86,16 @@ size_t FoldedMismatch(const unsigned char* a, const unsigned char* b, size_t m) 
 // to be there.
 template <unsigned char (*Map)(char)>
 int CompareMapped(const char* a, const char* b, int64_t n) {
+  // Most strings differ or end within their first bytes: those are compared one by one.
+  constexpr int64_t kHead = 16;
+  for (int64_t i = 0; i < kHead; ++i) {
+    if (i >= n) return 0;
+    int d = Map(a[i]) - Map(b[i]);
+    if (d != 0 || a[i] == 0) return d;
+  }
+  if (n != kWhole) n -= kHead;
+  a += kHead;
+  b += kHead;
   if (n <= 0) return 0;
   size_t limit = static_cast<size_t>(n);
   size_t la =
