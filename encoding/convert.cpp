@@ -123,7 +123,8 @@ struct CachedConverter {
   char name[64];          // the ICU name it was opened with (the default's name for "locale")
   UConverter* converter;  // null: the slot is free
   bool escaping;          // source only: the escape callback is installed
-  int plain;              // source only: 1 when PlainSource holds, 0 when not, -1 not yet known
+  int plain[2];           // source only: PlainLevel with the substitute and the escape callback,
+                          // -1 while not yet known
 };
 
 constexpr int kCacheSize = 12;
@@ -155,7 +156,7 @@ UConverter* Converter(const char* name, Role role, bool escape, const UConverter
     slot = &g_cache[g_cacheNext];
     g_cacheNext = (g_cacheNext + 1) % kCacheSize;
     ucnv_close(slot->converter);
-    *slot = CachedConverter{role, {}, converter, false, -1};
+    *slot = CachedConverter{role, {}, converter, false, {-1, -1}};
     std::strcpy(slot->name, key);
   }
   if (role == Role::kSource && slot->escaping != escape) {
@@ -170,11 +171,25 @@ UConverter* Converter(const char* name, Role role, bool escape, const UConverter
   return slot->converter;
 }
 
-// True when converter is a stateless byte-table converter of at most two bytes per character that
-// reads every byte from 01 to 7F alone as that same unit. Such a converter reads a control byte
-// that follows an ASCII byte as itself and stands between characters before and after it, exactly
-// as when the text is cut into runs there.
-bool PlainSource(UConverter* converter) {
+// The units converter makes of the n bytes at bytes on their own, into out (room for 8); -1 when
+// ICU reports an error or they need more room.
+int UnitsOf(UConverter* converter, const char* bytes, int n, UChar* out) {
+  const char* read = bytes;
+  UChar* write = out;
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_resetToUnicode(converter);
+  ucnv_toUnicode(converter, &write, out + 8, &read, bytes + n, nullptr, true, &error);
+  return U_SUCCESS(error) ? static_cast<int>(write - out) : -1;
+}
+
+// How freely a source converter may be given controls inside a run, with its callback as set:
+// 0 never; 1 after an ASCII byte; 2 after any byte. 1 takes a stateless byte-table converter of at
+// most two bytes per character that reads every byte from 01 to 7F alone as that same unit: it
+// then stands between characters before a control that follows an ASCII byte (a character ends
+// there) and after it, exactly as when the text is cut into runs there. 2 takes besides that every
+// byte from 80 up followed by a control to convert as the byte alone and then the control, so that
+// a control after a lead byte reads as the end of a run does there.
+int PlainLevel(UConverter* converter) {
   switch (ucnv_getType(converter)) {
     case UCNV_SBCS:
     case UCNV_DBCS:
@@ -183,32 +198,39 @@ bool PlainSource(UConverter* converter) {
     case UCNV_US_ASCII:
       break;
     default:
-      return false;
+      return 0;
   }
-  if (ucnv_getMaxCharSize(converter) > 2) return false;
-  bool plain = true;
-  for (int byte = 1; byte < 0x80 && plain; ++byte) {
+  if (ucnv_getMaxCharSize(converter) > 2) return 0;
+  UChar alone[8], pair[8];
+  int level = 2;
+  for (int byte = 1; byte < 0x80 && level > 0; ++byte) {
     char in = static_cast<char>(byte);
-    const char* read = &in;
-    UChar out[4];
-    UChar* write = out;
-    UErrorCode error = U_ZERO_ERROR;
-    ucnv_resetToUnicode(converter);
-    ucnv_toUnicode(converter, &write, out + 4, &read, &in + 1, nullptr, true, &error);
-    plain = U_SUCCESS(error) && write == out + 1 && out[0] == byte;
+    if (UnitsOf(converter, &in, 1, alone) != 1 || alone[0] != byte) level = 0;
+  }
+  for (int byte = 0x80; byte < 0x100 && level == 2; ++byte) {
+    char in[2] = {static_cast<char>(byte), 0};
+    int n = UnitsOf(converter, in, 1, alone);
+    for (int control = 1; control < 0x20 && level == 2; ++control) {
+      in[1] = static_cast<char>(control);
+      int m = UnitsOf(converter, in, 2, pair);
+      if (n < 0 || m != n + 1 || std::memcmp(pair, alone, sizeof(UChar) * n) != 0 ||
+          pair[n] != control)
+        level = 1;
+    }
   }
   ucnv_resetToUnicode(converter);
-  return plain;
+  return level;
 }
 
-// PlainSource of a kept source converter, worked out once.
-bool IsPlainSource(UConverter* converter) {
+// PlainLevel of a kept source converter with its callback as set, worked out once for each.
+int KeptPlainLevel(UConverter* converter) {
   for (CachedConverter& entry : g_cache) {
     if (entry.converter != converter || entry.role != Role::kSource) continue;
-    if (entry.plain < 0) entry.plain = PlainSource(converter) ? 1 : 0;
-    return entry.plain == 1;
+    int& level = entry.plain[entry.escaping ? 1 : 0];
+    if (level < 0) level = PlainLevel(converter);
+    return level;
   }
-  return false;
+  return 0;
 }
 
 // ---- Runs ----
@@ -231,17 +253,17 @@ struct Route {
   bool toUtf16;        // the target is UTF-16 units: no target converter
   UConverter* source;  // kept converters, reset before each run
   UConverter* target;
-  bool usable;       // false when a converter cannot be opened: every run is dropped
-  bool plainSource;  // the source converter is plain (PlainSource)
+  bool usable;     // false when a converter cannot be opened: every run is dropped
+  int plainLevel;  // PlainLevel of the source converter
 };
 
 Route OpenRoute(Side from, Side to, bool escape) {
-  Route route{from.utf16, to.utf16, nullptr, nullptr, true, false};
+  Route route{from.utf16, to.utf16, nullptr, nullptr, true, 0};
   if (!from.utf16) {
     route.source = Converter(from.name, Role::kSource, escape, nullptr);
     if (route.source == nullptr) route.usable = false;
   }
-  if (route.source != nullptr) route.plainSource = IsPlainSource(route.source);
+  if (route.source != nullptr) route.plainLevel = KeptPlainLevel(route.source);
   if (route.usable && !to.utf16) {
     route.target = Converter(to.name, Role::kTarget, false, route.source);
     if (route.target == nullptr) route.usable = false;
@@ -316,7 +338,7 @@ bool AppendRun(Buffer& out, const Route& route, const char* source, size_t size)
 
 // EncConvert of text with controls from a converter to UTF-16 or UTF-8, through one buffer of
 // UTF-16. The runs between controls go to UTF-16 as always, except that a plain source converter
-// (PlainSource) is also given the controls that follow an ASCII byte, which it reads as themselves;
+// is also given the controls that its PlainLevel admits, which it reads as themselves;
 // the UTF-16 of all runs and controls then goes to UTF-8 in one call. That gives the same bytes as
 // converting run by run, since the UTF-8 converter keeps no state between characters, a
 // converter's UTF-16 never ends a run inside a surrogate pair, and U+0001 to U+001F are the bytes
@@ -329,8 +351,9 @@ bool AppendRunsThroughUnits(Buffer& out, const Route& route, const char* text, s
   size_t position = 0;
   while (position < length) {
     size_t end = NextControlByte(text, position, length);
-    while (route.plainSource && end < length &&
-           (end == 0 || static_cast<unsigned char>(text[end - 1]) < 0x80))
+    while (end < length && (route.plainLevel == 2 ||
+                            (route.plainLevel == 1 &&
+                             (end == 0 || static_cast<unsigned char>(text[end - 1]) < 0x80))))
       end = NextControlByte(text, end + 1, length);
     if (end > position) {
       count = ToUnits(route, text + position, end - position, g_scratch, count);
