@@ -294,7 +294,11 @@ IntegerText IntegerTextOf(bool negative, uint64_t magnitude, char letter) {
   char* digits = text.bytes + (negative ? 1 : 0);
   text.bytes[0] = '-';
   int base = letter == 'x' || letter == 'X' ? 16 : letter == 'o' ? 8 : 10;
-  char* end = std::to_chars(digits, text.bytes + sizeof text.bytes, magnitude, base).ptr;
+  char* last = text.bytes + sizeof text.bytes;
+  // Most values fit 32 bits, whose digits come with cheaper multiplications.
+  char* end = magnitude <= UINT32_MAX
+                  ? std::to_chars(digits, last, static_cast<uint32_t>(magnitude), base).ptr
+                  : std::to_chars(digits, last, magnitude, base).ptr;
   if (letter == 'X')
     for (char* p = digits; p < end; ++p)
       if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
