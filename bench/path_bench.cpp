@@ -67,7 +67,7 @@ void BM_CurlEscape(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_PathResolve);
-BENCHMARK(BM_FilesystemLexicallyNormal);
-BENCHMARK(BM_UrlEncode);
-BENCHMARK(BM_CurlEscape);
+BENCHMARK(BM_PathResolve)->Name("PathResolve");
+BENCHMARK(BM_FilesystemLexicallyNormal)->Name("PathResolve=lexically_normal");
+BENCHMARK(BM_UrlEncode)->Name("UrlEncode");
+BENCHMARK(BM_CurlEscape)->Name("UrlEncode=curl_easy_escape");

@@ -77,6 +77,9 @@ HRESULT WINAPI CLSIDFromString(LPCWSTR text, CLSID* clsid);
 // server's own answer. *out is null on failure.
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
                                 LPVOID* out);
+// Why CoCreateInstance(clsid, ...) answered hr, as one sentence in buffer (cut to size, always
+// terminated), the way FormatMessage describes a system error; says which registry was read.
+void ComDescribeCreationFailure(HRESULT hr, REFCLSID clsid, char* buffer, size_t size);
 // True when name (UTF-16) names this machine: "localhost", "127.0.0.1", "." or its host name,
 // in any case.
 bool ComIsLocalMachine(LPCWSTR name);
