@@ -109,9 +109,29 @@ void StdioRead(benchmark::State& state, int buffer) {
 
 }  // namespace
 
-BENCHMARK(ChannelWrite)->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
-BENCHMARK_CAPTURE(StdioWrite, default_buffer, 0)->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
-BENCHMARK_CAPTURE(StdioWrite, setvbuf_512, 512)->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
-BENCHMARK(ChannelRead)->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
-BENCHMARK_CAPTURE(StdioRead, default_buffer, 0)->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
-BENCHMARK_CAPTURE(StdioRead, setvbuf_512, 512)->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
+BENCHMARK(ChannelWrite)->Name("ChannelWrite")->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
+BENCHMARK_CAPTURE(StdioWrite, default_buffer, 0)
+    ->Name("ChannelWrite=fwrite")
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(64)
+    ->Arg(4096);
+BENCHMARK_CAPTURE(StdioWrite, setvbuf_512, 512)
+    ->Name("ChannelWrite=fwrite-setvbuf-512")
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(64)
+    ->Arg(4096);
+BENCHMARK(ChannelRead)->Name("ChannelRead")->Arg(1)->Arg(8)->Arg(64)->Arg(4096);
+BENCHMARK_CAPTURE(StdioRead, default_buffer, 0)
+    ->Name("ChannelRead=fread")
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(64)
+    ->Arg(4096);
+BENCHMARK_CAPTURE(StdioRead, setvbuf_512, 512)
+    ->Name("ChannelRead=fread-setvbuf-512")
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(64)
+    ->Arg(4096);

@@ -1,9 +1,6 @@
 // EncConvert on 1 MiB of HostRoman and of Shift-JIS text, with no control bytes and with one every
 // 40 bytes, beside one plain ICU conversion of the same text; and the string collations beside a
-// kept collator's ucol_strcollUTF8. Run from the repository root:
-//
-//   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-//   ninja -C build/release bench_encoding && build/release/bench/bench_encoding
+// kept collator's ucol_strcollUTF8. ./scripts/bench builds and runs it.
 #include <benchmark/benchmark.h>
 #include <unicode/putil.h>
 #include <unicode/ucnv.h>
@@ -80,8 +77,7 @@ const char* SourceName(int which) {
   return which < 2 ? "host-roman-windows" : "host-shift-jis";
 }
 
-void BM_EncConvert(benchmark::State& state) {
-  int which = static_cast<int>(state.range(0));
+void BM_EncConvert(benchmark::State& state, int which) {
   const std::string& text = Text(which);
   for (auto _ : state) {
     char* result = EncConvert(text.c_str(), SourceName(which), "UTF-8", 0, 0);
@@ -92,8 +88,7 @@ void BM_EncConvert(benchmark::State& state) {
 }
 
 // The peer: the same text through the same converters, opened once, in one ICU conversion.
-void BM_PlainIcu(benchmark::State& state) {
-  int which = static_cast<int>(state.range(0));
+void BM_PlainIcu(benchmark::State& state, int which) {
   const std::string& text = Text(which);
   UErrorCode error = U_ZERO_ERROR;
   UConverter* source = ucnv_open(SourceName(which), &error);
@@ -114,9 +109,19 @@ void BM_PlainIcu(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
-// Argument: 0 HostRoman, 1 HostRoman with controls, 2 Shift-JIS, 3 Shift-JIS with controls.
-BENCHMARK(BM_EncConvert)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlainIcu)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+// Names pair the library with its peer for scripts/bench: "EncConvert/host-roman/1MiB" beside
+// "EncConvert=icu/host-roman/1MiB".
+const bool kConversionsRegistered = [] {
+  const char* cases[4] = {"host-roman", "host-roman.controls", "shift-jis", "shift-jis.controls"};
+  for (int which = 0; which < 4; ++which) {
+    std::string suffix = std::string("/") + cases[which] + "/1MiB";
+    benchmark::RegisterBenchmark(("EncConvert" + suffix).c_str(), BM_EncConvert, which)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("EncConvert=icu" + suffix).c_str(), BM_PlainIcu, which)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
 
 const std::vector<std::string>& Words() {
   static const std::vector<std::string> words = [] {
@@ -145,11 +150,11 @@ void BM_Collate(benchmark::State& state) {
 }
 
 // The peer: one collator with the same settings, kept, comparing the UTF-8 directly.
-void BM_KeptCollator(benchmark::State& state) {
+void BM_KeptCollator(benchmark::State& state, UCollationStrength strength) {
   const auto& words = Words();
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
-  ucol_setStrength(collator, state.range(0) == 2 ? UCOL_TERTIARY : UCOL_SECONDARY);
+  ucol_setStrength(collator, strength);
   ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &error);
   size_t i = 0;
   for (auto _ : state) {
@@ -160,8 +165,11 @@ void BM_KeptCollator(benchmark::State& state) {
   ucol_close(collator);
 }
 
-BENCHMARK(BM_Collate<Utf8CollateSecondary>);
-BENCHMARK(BM_Collate<Utf8CollateTertiary>);
-BENCHMARK(BM_KeptCollator)->Arg(1)->Arg(2);  // strength: 1 secondary, 2 tertiary
+BENCHMARK(BM_Collate<Utf8CollateSecondary>)->Name("Utf8CollateSecondary/words");
+BENCHMARK_CAPTURE(BM_KeptCollator, secondary, UCOL_SECONDARY)
+    ->Name("Utf8CollateSecondary=ucol_strcollUTF8/words");
+BENCHMARK(BM_Collate<Utf8CollateTertiary>)->Name("Utf8CollateTertiary/words");
+BENCHMARK_CAPTURE(BM_KeptCollator, tertiary, UCOL_TERTIARY)
+    ->Name("Utf8CollateTertiary=ucol_strcollUTF8/words");
 
 }  // namespace

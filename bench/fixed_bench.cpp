@@ -65,9 +65,9 @@ void BM_DoubleSqrt(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_FixedMul);
-BENCHMARK(BM_Int64MulShift);
-BENCHMARK(BM_FixedDiv);
-BENCHMARK(BM_Int64Div);
-BENCHMARK(BM_FixedSqrt);
-BENCHMARK(BM_DoubleSqrt);
+BENCHMARK(BM_FixedMul)->Name("FixedMul/4096");
+BENCHMARK(BM_Int64MulShift)->Name("FixedMul=int64-shift/4096");
+BENCHMARK(BM_FixedDiv)->Name("FixedDiv/4096");
+BENCHMARK(BM_Int64Div)->Name("FixedDiv=int64-divide/4096");
+BENCHMARK(BM_FixedSqrt)->Name("FixedSqrt/4096");
+BENCHMARK(BM_DoubleSqrt)->Name("FixedSqrt=double-sqrt/4096");

@@ -1,10 +1,13 @@
-// The multibyte-safe copy and search over 4 KiB of UTF-8 and of Shift-JIS text, beside memcpy and
-// memmem on the same bytes for scale.
+// The multibyte-safe copy, cut and search over 4 KiB of text in each dialog encoding beside memcpy
+// and memmem on the same bytes: mostly-ASCII words with a share of two- or three-byte characters,
+// and text with no ASCII at all. Names pair the library with its peer for scripts/bench
+// ("MbFind/shift-jis.ascii/4096" beside "MbFind=memmem/shift-jis.ascii/4096").
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "encoding/dialog_encoding.h"
 #include "strings/multibyte.h"
@@ -14,72 +17,134 @@ namespace {
 
 constexpr size_t kTextSize = 4096;
 
-// 4 KiB of mixed one- to three-byte characters, ending in a needle found nowhere before it.
-std::string MakeText(int enc) {
-  std::mt19937 rng(0x4B1B);
-  std::string text;
-  while (text.size() < kTextSize - 16) {
-    int kind = static_cast<int>(rng() % 3);
-    if (kind == 0) {
-      text += static_cast<char>('a' + rng() % 26);
-    } else if (enc == kDialogUtf8) {
-      char out[4];
-      int n = Utf8Encode(kind == 1 ? 0xC0 + rng() % 0x100 : 0x3041 + rng() % 0x50, out);
-      text.append(out, static_cast<size_t>(n));
-    } else {
-      text += static_cast<char>(0x82 + rng() % 2);
-      text += static_cast<char>(0x9F + rng() % 0x50);
-    }
+struct Case {
+  int enc;
+  const char* name;
+  bool ascii;          // mostly ASCII words, else no ASCII at all
+  std::string text;    // kTextSize bytes
+  std::string needle;  // occurs once, at the end of text
+};
+
+// One character of enc that is not ASCII: two bytes from the lead/trail tables, or a UTF-8
+// character of two or three bytes.
+std::string WideChar(int enc, std::mt19937& rng) {
+  if (enc == kDialogUtf8) {
+    char out[4];
+    int n = Utf8Encode(rng() % 4 == 0 ? 0xC0 + rng() % 0x100 : 0x4E00 + rng() % 0x5000, out);
+    return std::string(out, static_cast<size_t>(n));
   }
-  return text + "#needle#";
+  const LeadTrailTable* table = EncLeadTrailTable(enc);
+  std::vector<char> leads, trails;
+  for (int b = 1; b < 256; ++b) {
+    if (table->lead[b]) leads.push_back(static_cast<char>(b));
+    if (table->trail[b]) trails.push_back(static_cast<char>(b));
+  }
+  return std::string{leads[rng() % leads.size()], trails[rng() % trails.size()]};
 }
 
-const std::string& Text(int enc) {
-  static const std::string utf8 = MakeText(kDialogUtf8);
-  static const std::string sjis = MakeText(kDialogShiftJis);
-  return enc == kDialogUtf8 ? utf8 : sjis;
+Case MakeCase(int enc, const char* name, bool ascii) {
+  std::mt19937 rng(0x4B1B + enc);
+  Case c{enc, name, ascii, {}, {}};
+  std::string& text = c.text;
+  if (ascii) {
+    while (text.size() < kTextSize - 16) {
+      unsigned kind = rng() % 8;
+      if (kind == 0)
+        text += WideChar(enc, rng);
+      else
+        text += kind == 1 ? ' ' : static_cast<char>('a' + rng() % 26);
+    }
+    while (text.size() < kTextSize - 8) text += ' ';
+    c.needle = "#needle#";
+    text += c.needle;
+    return c;
+  }
+  std::vector<std::string> chars;
+  while (text.size() < kTextSize) {
+    chars.push_back(WideChar(enc, rng));
+    text += chars.back();
+  }
+  text.resize(kTextSize);  // may end in half a character: MbFind must not care
+  for (size_t i = chars.size() - 5; i < chars.size() - 1; ++i) c.needle += chars[i];
+  return c;
+}
+
+std::vector<Case>& Cases() {
+  static std::vector<Case> cases;
+  return cases;
 }
 
 char g_buffer[kTextSize + 64];
 
-void BM_MbCopyN(benchmark::State& state) {
-  int enc = static_cast<int>(state.range(0));
-  const std::string& text = Text(enc);
-  int size = static_cast<int>(text.size()) - 1;  // a cut near the end, never at it
+void BM_MbCopyN(benchmark::State& state, const Case* c) {
+  int size = static_cast<int>(c->text.size()) - 1;  // a cut near the end, never at it
+  const char* src = c->text.c_str();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(MbCopyN(g_buffer, text.c_str(), size, enc));
+    benchmark::DoNotOptimize(MbCopyN(g_buffer, src, size, c->enc));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
 }
 
-void BM_Memcpy(benchmark::State& state) {
-  const std::string& text = Text(static_cast<int>(state.range(0)));
-  size_t size = text.size() - 1;
+void BM_MbTruncate(benchmark::State& state, const Case* c) {
+  std::memcpy(g_buffer, c->text.c_str(), c->text.size() + 1);
+  int n = static_cast<int>(c->text.size()) - 1;
+  const char* tail = c->text.c_str() + n - 4;
   for (auto _ : state) {
-    std::memcpy(g_buffer, text.c_str(), size);
+    MbTruncate(g_buffer, n, c->enc);
+    benchmark::ClobberMemory();
+    std::memcpy(g_buffer + n - 4, tail, 4);  // undo the cut for the next round
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * n);
+}
+
+void BM_Memcpy(benchmark::State& state, const Case* c) {
+  size_t size = c->text.size() - 1;
+  const char* src = c->text.c_str();
+  benchmark::DoNotOptimize(src);
+  for (auto _ : state) {
+    std::memcpy(g_buffer, src, size);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
 }
 
-void BM_MbFind(benchmark::State& state) {
-  int enc = static_cast<int>(state.range(0));
-  const std::string& text = Text(enc);
-  for (auto _ : state) benchmark::DoNotOptimize(MbFind(text.c_str(), "#needle#", enc));
+void BM_MbFind(benchmark::State& state, const Case* c) {
+  const char* text = c->text.c_str();
+  const char* needle = c->needle.c_str();
+  for (auto _ : state) benchmark::DoNotOptimize(MbFind(text, needle, c->enc));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c->text.size()));
+}
+
+void BM_Memmem(benchmark::State& state, const Case* c) {
+  const std::string& text = c->text;
+  const std::string& needle = c->needle;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(memmem(text.data(), text.size(), needle.data(), needle.size()));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
-void BM_Memmem(benchmark::State& state) {
-  const std::string& text = Text(static_cast<int>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(memmem(text.data(), text.size(), "#needle#", 8));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
-}
+const bool kRegistered = [] {
+  const struct {
+    int enc;
+    const char* name;
+  } encodings[] = {{kDialogShiftJis, "shift-jis"},
+                   {kDialogKsc5601, "ksc5601"},
+                   {kDialogBig5, "big5"},
+                   {kDialogGb2312, "gb2312"},
+                   {kDialogUtf8, "utf-8"}};
+  for (const auto& e : encodings)
+    for (bool ascii : {true, false}) Cases().push_back(MakeCase(e.enc, e.name, ascii));
+  for (const Case& c : Cases()) {
+    std::string suffix = std::string("/") + c.name + (c.ascii ? ".ascii" : ".wide") + "/4096";
+    benchmark::RegisterBenchmark(("MbCopyN" + suffix).c_str(), BM_MbCopyN, &c);
+    benchmark::RegisterBenchmark(("MbCopyN=memcpy" + suffix).c_str(), BM_Memcpy, &c);
+    benchmark::RegisterBenchmark(("MbTruncate" + suffix).c_str(), BM_MbTruncate, &c);
+    benchmark::RegisterBenchmark(("MbTruncate=memcpy" + suffix).c_str(), BM_Memcpy, &c);
+    benchmark::RegisterBenchmark(("MbFind" + suffix).c_str(), BM_MbFind, &c);
+    benchmark::RegisterBenchmark(("MbFind=memmem" + suffix).c_str(), BM_Memmem, &c);
+  }
+  return true;
+}();
 
 }  // namespace
-
-// Argument: the dialog encoding (1 Shift-JIS, 5 UTF-8).
-BENCHMARK(BM_MbCopyN)->Arg(kDialogShiftJis)->Arg(kDialogUtf8);
-BENCHMARK(BM_Memcpy)->Arg(kDialogShiftJis)->Arg(kDialogUtf8);
-BENCHMARK(BM_MbFind)->Arg(kDialogShiftJis)->Arg(kDialogUtf8);
-BENCHMARK(BM_Memmem)->Arg(kDialogShiftJis)->Arg(kDialogUtf8);

@@ -55,7 +55,7 @@ void BM_VectorPropertyValues(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_StringListAppend)->Arg(16)->Arg(1000);
-BENCHMARK(BM_VectorPushBack)->Arg(16)->Arg(1000);
-BENCHMARK(BM_PropListSetAppend)->Arg(16)->Arg(1000);
-BENCHMARK(BM_VectorPropertyValues)->Arg(16)->Arg(1000);
+BENCHMARK(BM_StringListAppend)->Name("StringListAppend")->Arg(16)->Arg(1000);
+BENCHMARK(BM_VectorPushBack)->Name("StringListAppend=vector")->Arg(16)->Arg(1000);
+BENCHMARK(BM_PropListSetAppend)->Name("PropListSetAppend")->Arg(16)->Arg(1000);
+BENCHMARK(BM_VectorPropertyValues)->Name("PropListSetAppend=vector")->Arg(16)->Arg(1000);

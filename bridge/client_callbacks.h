@@ -1,11 +1,19 @@
 // The client callbacks: one per host callback that the notification sink forwards. The library
 // defines each one empty; a plug-in replaces any of them simply by defining its own.
+//
+// They have C linkage, so a definition with the right signature is the very function declared
+// here, and one whose return type differs does not compile. One whose parameters differ would be a
+// silent C++ overload that never runs: tansel_add_plugin builds plug-ins with the
+// missing-declaration warning as an error, which refuses it ("no previous declaration for
+// ClientNotify(...)").
 #pragma once
 
 #include <cstdint>
 
 #include "bridge/host_types.h"
 #include "bridge/sink_interfaces.h"
+
+extern "C" {
 
 // "Initialize": the host's start-up code (1 once the client is registered).
 void ClientInitialize(int32_t code);
@@ -24,3 +32,5 @@ void ClientHtmlDialogEventEx(int32_t code, void* first, void* second);
 // client keeps) for the host.
 void ClientCmsCommand(int32_t command, void* data, int32_t count, void* extra,
                       CmsCommandResult* result);
+
+}  // extern "C"

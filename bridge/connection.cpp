@@ -21,6 +21,11 @@ IMessageFilter* InstalledMessageFilter = nullptr;
 
 namespace {
 
+// How the last attempt to create the host went, for the failure's second line.
+HRESULT LastCreation = S_OK;
+CLSID LastClass = kDefaultHostClass;
+bool LastClassRefused = false;  // HOSTGUID was set but is no class identifier
+
 // The library's filter: made on first need, then registered again by every connection. The
 // library never releases its own reference, so a filter that the apartment still holds can never
 // end under it.
@@ -40,7 +45,10 @@ CLSID HostClass(const CLSID* classId) {
   CLSID chosen = kDefaultHostClass;
   WCHAR wide[kHostTextWidth];
   if (const char* text = std::getenv(kHostClassVariable)) {
-    if (!Widen(text, wide) || CLSIDFromString(wide, &chosen) != S_OK) chosen = kDefaultHostClass;
+    if (!Widen(text, wide) || CLSIDFromString(wide, &chosen) != S_OK) {
+      chosen = kDefaultHostClass;
+      LastClassRefused = true;
+    }
   }
   return chosen;
 }
@@ -88,6 +96,9 @@ void HostDisconnect() {
       CoUninitialize();
     }
   }
+  // The memory policy was the ended host's: a later host that does not share its memory must see
+  // its blocks freed again.
+  SharedHostMemory = 0;
   ClientStopped = 1;
 }
 
@@ -99,12 +110,14 @@ HRESULT InstallMessageFilter() {
 }
 
 IUnknown* CreateHostObject(const char* hostName, const CLSID* classId) {
+  LastClassRefused = false;
+  LastCreation = S_OK;
   const CLSID hostClass = HostClass(classId);
+  LastClass = hostClass;
   if (hostName == nullptr) {
     void* host = nullptr;
-    if (FAILED(CoCreateInstance(hostClass, nullptr, CLSCTX_SERVER, IID_HostApi, &host))) {
-      return nullptr;
-    }
+    LastCreation = CoCreateInstance(hostClass, nullptr, CLSCTX_SERVER, IID_HostApi, &host);
+    if (FAILED(LastCreation)) return nullptr;
     return static_cast<IUnknown*>(host);
   }
   WCHAR name[kHostTextWidth];
@@ -125,6 +138,7 @@ IUnknown* CreateHostObject(const char* hostName, const CLSID* classId) {
     }
   }
   if (ole != nullptr) FreeLibrary(ole);
+  if (host == nullptr) LastCreation = E_FAIL;
   return host;
 }
 
@@ -153,8 +167,17 @@ int32_t HostConnect(const ClientDescription* description, const char* hostName,
 
 int32_t HostRunClient() {
   if (HostConnect(nullptr, nullptr, nullptr) != 0) {
-    // There is no host console to show it on.
+    // There is no host console to show it on. The second line says why.
     std::fprintf(stderr, "%s\n", ConnectFailureText);
+    char reason[512] = "the host object was made but refused the client";
+    if (FAILED(LastCreation))
+      ComDescribeCreationFailure(LastCreation, LastClass, reason, sizeof reason);
+    if (LastClassRefused) {
+      std::fprintf(stderr, "%s is not a class identifier, so the host's own class was tried: %s\n",
+                   kHostClassVariable, reason);
+    } else {
+      std::fprintf(stderr, "%s\n", reason);
+    }
     HostDisconnect();
     return 1;
   }

@@ -123,6 +123,8 @@ struct CachedConverter {
   char name[64];          // the ICU name it was opened with (the default's name for "locale")
   UConverter* converter;  // null: the slot is free
   bool escaping;          // source only: the escape callback is installed
+  int plain[2];           // source only: PlainLevel with the substitute and the escape callback,
+                          // -1 while not yet known
 };
 
 constexpr int kCacheSize = 12;
@@ -154,7 +156,7 @@ UConverter* Converter(const char* name, Role role, bool escape, const UConverter
     slot = &g_cache[g_cacheNext];
     g_cacheNext = (g_cacheNext + 1) % kCacheSize;
     ucnv_close(slot->converter);
-    *slot = CachedConverter{role, {}, converter, false};
+    *slot = CachedConverter{role, {}, converter, false, {-1, -1}};
     std::strcpy(slot->name, key);
   }
   if (role == Role::kSource && slot->escaping != escape) {
@@ -169,7 +171,71 @@ UConverter* Converter(const char* name, Role role, bool escape, const UConverter
   return slot->converter;
 }
 
+// The units converter makes of the n bytes at bytes on their own, into out (room for 8); -1 when
+// ICU reports an error or they need more room.
+int UnitsOf(UConverter* converter, const char* bytes, int n, UChar* out) {
+  const char* read = bytes;
+  UChar* write = out;
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_resetToUnicode(converter);
+  ucnv_toUnicode(converter, &write, out + 8, &read, bytes + n, nullptr, true, &error);
+  return U_SUCCESS(error) ? static_cast<int>(write - out) : -1;
+}
+
+// How freely a source converter may be given controls inside a run, with its callback as set:
+// 0 never; 1 after an ASCII byte; 2 after any byte. 1 takes a stateless byte-table converter of at
+// most two bytes per character that reads every byte from 01 to 7F alone as that same unit: it
+// then stands between characters before a control that follows an ASCII byte (a character ends
+// there) and after it, exactly as when the text is cut into runs there. 2 takes besides that every
+// byte from 80 up followed by a control to convert as the byte alone and then the control, so that
+// a control after a lead byte reads as the end of a run does there.
+int PlainLevel(UConverter* converter) {
+  switch (ucnv_getType(converter)) {
+    case UCNV_SBCS:
+    case UCNV_DBCS:
+    case UCNV_MBCS:
+    case UCNV_LATIN_1:
+    case UCNV_US_ASCII:
+      break;
+    default:
+      return 0;
+  }
+  if (ucnv_getMaxCharSize(converter) > 2) return 0;
+  UChar alone[8], pair[8];
+  int level = 2;
+  for (int byte = 1; byte < 0x80 && level > 0; ++byte) {
+    char in = static_cast<char>(byte);
+    if (UnitsOf(converter, &in, 1, alone) != 1 || alone[0] != byte) level = 0;
+  }
+  for (int byte = 0x80; byte < 0x100 && level == 2; ++byte) {
+    char in[2] = {static_cast<char>(byte), 0};
+    int n = UnitsOf(converter, in, 1, alone);
+    for (int control = 1; control < 0x20 && level == 2; ++control) {
+      in[1] = static_cast<char>(control);
+      int m = UnitsOf(converter, in, 2, pair);
+      if (n < 0 || m != n + 1 || std::memcmp(pair, alone, sizeof(UChar) * n) != 0 ||
+          pair[n] != control)
+        level = 1;
+    }
+  }
+  ucnv_resetToUnicode(converter);
+  return level;
+}
+
+// PlainLevel of a kept source converter with its callback as set, worked out once for each.
+int KeptPlainLevel(UConverter* converter) {
+  for (CachedConverter& entry : g_cache) {
+    if (entry.converter != converter || entry.role != Role::kSource) continue;
+    int& level = entry.plain[entry.escaping ? 1 : 0];
+    if (level < 0) level = PlainLevel(converter);
+    return level;
+  }
+  return 0;
+}
+
 // ---- Runs ----
+
+size_t NextControlByte(const char* text, size_t from, size_t end);
 
 struct Side {
   bool utf16;        // "UTF-16": units in the machine's order, no converter
@@ -187,15 +253,17 @@ struct Route {
   bool toUtf16;        // the target is UTF-16 units: no target converter
   UConverter* source;  // kept converters, reset before each run
   UConverter* target;
-  bool usable;  // false when a converter cannot be opened: every run is dropped
+  bool usable;     // false when a converter cannot be opened: every run is dropped
+  int plainLevel;  // PlainLevel of the source converter
 };
 
 Route OpenRoute(Side from, Side to, bool escape) {
-  Route route{from.utf16, to.utf16, nullptr, nullptr, true};
+  Route route{from.utf16, to.utf16, nullptr, nullptr, true, 0};
   if (!from.utf16) {
     route.source = Converter(from.name, Role::kSource, escape, nullptr);
     if (route.source == nullptr) route.usable = false;
   }
+  if (route.source != nullptr) route.plainLevel = KeptPlainLevel(route.source);
   if (route.usable && !to.utf16) {
     route.target = Converter(to.name, Role::kTarget, false, route.source);
     if (route.target == nullptr) route.usable = false;
@@ -203,37 +271,31 @@ Route OpenRoute(Side from, Side to, bool escape) {
   return route;
 }
 
-// Converts size bytes of source text and appends the result to out. False, with out as it was,
-// when the route is unusable or ICU reports an error.
-bool AppendRun(Buffer& out, const Route& route, const char* source, size_t size) {
-  if (!route.usable) return false;
-  const UChar* units = reinterpret_cast<const UChar*>(source);
-  size_t unitCount = size / sizeof(UChar);
-  if (!route.fromUtf16) {
-    ucnv_resetToUnicode(route.source);
-    ReserveUnits(g_scratch, size + 1);
-    const char* read = source;
-    size_t produced = 0;
-    for (;;) {
-      UChar* write = g_scratch.data + produced;
-      UErrorCode error = U_ZERO_ERROR;
-      ucnv_toUnicode(route.source, &write, g_scratch.data + g_scratch.capacity, &read,
-                     source + size, nullptr, true, &error);
-      produced = static_cast<size_t>(write - g_scratch.data);
-      if (error == U_BUFFER_OVERFLOW_ERROR) {
-        ReserveUnits(g_scratch, g_scratch.capacity * 2);
-        continue;
-      }
-      if (U_FAILURE(error)) return false;
-      break;
+// Converts size bytes of source text through the route's source converter into units from index
+// at on; returns the index after the last unit written, or SIZE_MAX when ICU reports an error
+// (units from at on are then undefined).
+size_t ToUnits(const Route& route, const char* source, size_t size, Units& units, size_t at) {
+  ucnv_resetToUnicode(route.source);
+  ReserveUnits(units, at + size + 1);
+  const char* read = source;
+  size_t produced = at;
+  for (;;) {
+    UChar* write = units.data + produced;
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_toUnicode(route.source, &write, units.data + units.capacity, &read, source + size, nullptr,
+                   true, &error);
+    produced = static_cast<size_t>(write - units.data);
+    if (error == U_BUFFER_OVERFLOW_ERROR) {
+      ReserveUnits(units, units.capacity * 2);
+      continue;
     }
-    units = g_scratch.data;
-    unitCount = produced;
+    return U_FAILURE(error) ? SIZE_MAX : produced;
   }
-  if (route.toUtf16) {
-    Append(out, units, unitCount * sizeof(UChar));
-    return true;
-  }
+}
+
+// Converts unitCount units through the route's target converter and appends the result to out.
+// False, with out as it was, when ICU reports an error.
+bool AppendFromUnits(Buffer& out, const Route& route, const UChar* units, size_t unitCount) {
   ucnv_resetFromUnicode(route.target);
   size_t start = out.length;
   Reserve(out, out.length + 4 * unitCount + 4);
@@ -254,6 +316,59 @@ bool AppendRun(Buffer& out, const Route& route, const char* source, size_t size)
     }
     return true;
   }
+}
+
+// Converts size bytes of source text and appends the result to out. False, with out as it was,
+// when the route is unusable or ICU reports an error.
+bool AppendRun(Buffer& out, const Route& route, const char* source, size_t size) {
+  if (!route.usable) return false;
+  const UChar* units = reinterpret_cast<const UChar*>(source);
+  size_t unitCount = size / sizeof(UChar);
+  if (!route.fromUtf16) {
+    unitCount = ToUnits(route, source, size, g_scratch, 0);
+    if (unitCount == SIZE_MAX) return false;
+    units = g_scratch.data;
+  }
+  if (route.toUtf16) {
+    Append(out, units, unitCount * sizeof(UChar));
+    return true;
+  }
+  return AppendFromUnits(out, route, units, unitCount);
+}
+
+// EncConvert of text with controls from a converter to UTF-16 or UTF-8, through one buffer of
+// UTF-16. The runs between controls go to UTF-16 as always, except that a plain source converter
+// is also given the controls that its PlainLevel admits, which it reads as themselves;
+// the UTF-16 of all runs and controls then goes to UTF-8 in one call. That gives the same bytes as
+// converting run by run, since the UTF-8 converter keeps no state between characters, a
+// converter's UTF-16 never ends a run inside a surrogate pair, and U+0001 to U+001F are the bytes
+// 01 to 1F in UTF-8; it saves calls into ICU, which cost far more than a short run. False, with out
+// as it was, when ICU reports an error: the caller then converts run by run, dropping only the
+// run that fails.
+bool AppendRunsThroughUnits(Buffer& out, const Route& route, const char* text, size_t length) {
+  if (!route.usable) return false;
+  size_t count = 0;
+  size_t position = 0;
+  while (position < length) {
+    size_t end = NextControlByte(text, position, length);
+    while (end < length && (route.plainLevel == 2 ||
+                            (route.plainLevel == 1 &&
+                             (end == 0 || static_cast<unsigned char>(text[end - 1]) < 0x80))))
+      end = NextControlByte(text, end + 1, length);
+    if (end > position) {
+      count = ToUnits(route, text + position, end - position, g_scratch, count);
+      if (count == SIZE_MAX) return false;
+    }
+    if (end == length) break;
+    ReserveUnits(g_scratch, count + 1);
+    g_scratch.data[count++] = static_cast<unsigned char>(text[end]);
+    position = end + 1;
+  }
+  if (route.toUtf16) {
+    Append(out, g_scratch.data, count * sizeof(UChar));
+    return true;
+  }
+  return AppendFromUnits(out, route, g_scratch.data, count);
 }
 
 // The index of the first byte below 0x20 in text[from, end), or end. Eight bytes at a time: a word
@@ -304,7 +419,9 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
   Buffer& out = g_output;
   out.length = 0;
   Reserve(out, 2 * length * unitSize + 16);
-  size_t position = 0;
+  bool batched = !keepControls && !fromUtf16 && (toUtf16 || Same(to, kUtf8)) &&
+                 AppendRunsThroughUnits(out, route, text, length);
+  size_t position = batched ? length : 0;
   while (position < length) {
     size_t end = keepControls ? length
                  : fromUtf16  ? NextControlUnit(units, position, length)

@@ -6,22 +6,45 @@
 #include <set>
 #include <sstream>
 
+#include "path/net_files.h"
+#include "strings/memory.h"
+
 namespace {
 
 using nlohmann::json;
 
 constexpr int32_t kPropDocumentSearch = 110;
 constexpr int32_t kPropFirstMarker = 116;
-constexpr uint32_t kFirstAutoMarkerId = 1001;
+
+// How a second use of an id is refused: within a file, or against the files read before.
+std::string UsedTwice(const SimIdSpace& earlier, uint32_t id) {
+  if (earlier.used.count(id) != 0) {
+    return " is used by an earlier document file: the files share one host, so their ids must "
+           "differ";
+  }
+  return " is used twice";
+}
 
 // Collects the first problem found, with the JSON path where it lies.
 struct Checker {
   std::string source;
   std::string error;
+  const SimIdSpace* earlier;  // the ids of the files read before this one
 
   bool Fail(const std::string& where, const std::string& what) {
     if (error.empty()) error = source + ": " + where + ": " + what;
     return false;
+  }
+
+  // Every key of object must be one of allowed: a misspelt key would otherwise be ignored.
+  bool KnownKeys(const std::string& where, const json& object,
+                 std::initializer_list<const char*> allowed) {
+    for (auto& [key, value] : object.items()) {
+      bool known = false;
+      for (const char* name : allowed) known = known || key == name;
+      if (!known) return Fail(where, "unknown key \"" + key + "\"");
+    }
+    return true;
   }
 
   bool PropertyNumber(const std::string& where, const std::string& key, int32_t& number) {
@@ -97,6 +120,7 @@ struct Checker {
       const std::string at = where + ".markers[" + std::to_string(i) + "]";
       const json& m = list[i];
       if (!m.is_object()) return Fail(at, "must be an object");
+      if (!KnownKeys(at, m, {"id", "type", "text", "next"})) return false;
       SimMarker marker;
       if (m.contains("id")) {
         if (!Id(at + ".id", m["id"], marker.id)) return false;
@@ -106,7 +130,8 @@ struct Checker {
         marker.id = nextAutoId++;
       }
       if (!usedIds.insert(marker.id).second) {
-        return Fail(at + ".id", "object id " + std::to_string(marker.id) + " is used twice");
+        return Fail(at + ".id",
+                    "object id " + std::to_string(marker.id) + UsedTwice(*earlier, marker.id));
       }
       if (m.contains("type") && !OptionalText(at + ".type", m["type"], marker.type)) return false;
       if (m.contains("text") && !OptionalText(at + ".text", m["text"], marker.text)) return false;
@@ -150,9 +175,9 @@ struct Checker {
 
 namespace {
 
-bool ParseChecked(const std::string& text, const std::string& source,
+bool ParseChecked(const std::string& text, const std::string& source, SimIdSpace& ids,
                   std::vector<SimDocument>& documents, std::string& error) {
-  Checker check{source, {}};
+  Checker check{source, {}, &ids};
   json root;
   try {
     root = json::parse(text);
@@ -166,10 +191,15 @@ bool ParseChecked(const std::string& text, const std::string& source,
     error = check.error;
     return false;
   }
+  if (!check.KnownKeys("top level", root, {"documents"})) {
+    error = check.error;
+    return false;
+  }
   documents.clear();
-  std::set<uint32_t> usedIds;
-  uint32_t nextDocumentId = 1;
-  uint32_t nextMarkerId = kFirstAutoMarkerId;
+  // Worked on a copy: a file that fails takes none of the ids.
+  std::set<uint32_t> usedIds = ids.used;
+  uint32_t nextDocumentId = ids.nextDocument;
+  uint32_t nextMarkerId = ids.nextMarker;
   const json& list = root["documents"];
   bool ok = true;
   for (size_t i = 0; ok && i < list.size(); ++i) {
@@ -177,6 +207,10 @@ bool ParseChecked(const std::string& text, const std::string& source,
     const json& d = list[i];
     if (!d.is_object()) {
       ok = check.Fail(at, "must be an object");
+      break;
+    }
+    if (!check.KnownKeys(at, d, {"name", "id", "ints", "strings", "ids", "markers"})) {
+      ok = false;
       break;
     }
     SimDocument doc;
@@ -196,7 +230,7 @@ bool ParseChecked(const std::string& text, const std::string& source,
       doc.id = nextDocumentId++;
     }
     if (ok && !usedIds.insert(doc.id).second) {
-      ok = check.Fail(at + ".id", "object id " + std::to_string(doc.id) + " is used twice");
+      ok = check.Fail(at + ".id", "object id " + std::to_string(doc.id) + UsedTwice(ids, doc.id));
     }
     doc.ints[kPropDocumentSearch] = 1;
     ok = ok && check.Properties(at, d, doc) && check.Markers(at, d, doc, usedIds, nextMarkerId);
@@ -209,17 +243,25 @@ bool ParseChecked(const std::string& text, const std::string& source,
   if (!ok) {
     error = check.error;
     documents.clear();
+    return false;
   }
-  return ok;
+  ids = {std::move(usedIds), nextDocumentId, nextMarkerId};
+  return true;
 }
 
 }  // namespace
 
 bool ParseDocuments(const std::string& text, const std::string& source,
                     std::vector<SimDocument>& documents, std::string& error) {
+  SimIdSpace ids;
+  return ParseDocuments(text, source, ids, documents, error);
+}
+
+bool ParseDocuments(const std::string& text, const std::string& source, SimIdSpace& ids,
+                    std::vector<SimDocument>& documents, std::string& error) {
   // No error of the JSON library gets past the reader: each becomes the one-line message.
   try {
-    return ParseChecked(text, source, documents, error);
+    return ParseChecked(text, source, ids, documents, error);
   } catch (const json::exception& e) {
     error = source + ": " + e.what();
     documents.clear();
@@ -227,8 +269,51 @@ bool ParseDocuments(const std::string& text, const std::string& source,
   }
 }
 
+namespace {
+
+// A URL as messages show it: without the user and password of its authority.
+std::string Shown(const std::string& url) {
+  const size_t authority = url.find("://");
+  if (authority == std::string::npos) return url;
+  const size_t end = url.find_first_of("/?#", authority + 3);
+  const size_t at = url.rfind('@', end == std::string::npos ? url.size() : end);
+  return at == std::string::npos || at < authority
+             ? url
+             : url.substr(0, authority + 3) + url.substr(at + 1);
+}
+
+// A document file on a server: fetched through the network layer into its local copy.
+bool ReadNetworkDocumentFile(const std::string& url, SimIdSpace& ids,
+                             std::vector<SimDocument>& documents, std::string& error) {
+  char* local = nullptr;
+  int netError = 0;
+  if (NetOpenLocalFile(url.c_str(), &local, &netError) != 0) {
+    error = Shown(url) + ": cannot be fetched (network error " + std::to_string(netError) + ")";
+    return false;
+  }
+  std::ifstream in(local, std::ios::binary);
+  MemFree(local);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in || in.bad()) {
+    error = Shown(url) + ": its local copy cannot be read";
+    return false;
+  }
+  return ParseDocuments(text.str(), Shown(url), ids, documents, error);
+}
+
+}  // namespace
+
 bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,
                       std::string& error) {
+  SimIdSpace ids;
+  return ReadDocumentFile(path, ids, documents, error);
+}
+
+bool ReadDocumentFile(const std::string& path, SimIdSpace& ids, std::vector<SimDocument>& documents,
+                      std::string& error) {
+  if (NetIsNetworkName(path.c_str()) != 0)
+    return ReadNetworkDocumentFile(path, ids, documents, error);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": cannot be read (missing or not accessible)";
@@ -240,5 +325,5 @@ bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documen
     error = path + ": cannot be read";
     return false;
   }
-  return ParseDocuments(text.str(), path, documents, error);
+  return ParseDocuments(text.str(), path, ids, documents, error);
 }

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,28 @@ struct SimDocument {
   std::vector<SimMarker> markers;  // in file order; the chain itself follows `next`
 };
 
-// Reads a document file. On failure returns false and sets error to a message that names the
+// The object ids taken by the document files read so far, and where automatic numbering goes on:
+// the files of one command line fill one host, so each file's objects get their own ids.
+struct SimIdSpace {
+  std::set<uint32_t> used;
+  uint32_t nextDocument = 1;
+  uint32_t nextMarker = 1001;
+};
+
+// Reads a document file; a network name (an http:// or https:// URL) is fetched through the
+// network layer first, and messages show it without user or password. On failure returns false
+// and sets error to a message that names the
 // file and the problem (unreadable, malformed JSON, a field of the wrong kind, duplicate or
-// dangling ids, a marker chain that loops).
+// dangling ids, a marker chain that loops, a key it does not know).
 bool ReadDocumentFile(const std::string& path, std::vector<SimDocument>& documents,
+                      std::string& error);
+// As above, after the files whose ids are in `ids`: automatic ids go on from there, an explicit
+// id they already use is refused; on success `ids` takes this file's ids too.
+bool ReadDocumentFile(const std::string& path, SimIdSpace& ids, std::vector<SimDocument>& documents,
                       std::string& error);
 
 // As ReadDocumentFile, from JSON text; `source` names it in messages.
 bool ParseDocuments(const std::string& text, const std::string& source,
+                    std::vector<SimDocument>& documents, std::string& error);
+bool ParseDocuments(const std::string& text, const std::string& source, SimIdSpace& ids,
                     std::vector<SimDocument>& documents, std::string& error);

@@ -3,9 +3,12 @@
 // document files when the plug-in asked for it, prints every message box and console line, and
 // shuts the plug-in down, checking that it gave back every reference it took.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,8 @@
 #include "hostsim/document_file.h"
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
+#include "hostsim/sim_paths.h"
+#include "hostsim/validate.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -32,21 +37,34 @@ typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescr
 void Usage(FILE* out) {
   std::fprintf(out,
                "usage: tansel-hostsim [--plugin MODULE] DOCUMENTS.json...\n"
+               "       tansel-hostsim --validate MODULE [--seed N]\n"
                "Loads the plug-in MODULE (default: the Tansel plug-in of this build), starts it\n"
-               "as the host does and sends notification 2 for every document of the files.\n");
+               "as the host does and sends notification 2 for every document of the files.\n"
+               "--validate runs MODULE through a battery of host behaviour instead, one line per\n"
+               "check; the exit status is 0 only when every check passes. --seed repeats a run.\n");
 }
 
-// The plug-in's name from its version resource, or an empty string.
+// The plug-in's name from its version resource, or an empty string; warns on standard error when
+// the host would register the plug-in without a description or without a name.
 std::string ClientName(const std::string& path) {
   DWORD unused = 0;
   DWORD size = GetFileVersionInfoSizeA(path.c_str(), &unused);
-  if (size == 0) return {};
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data())) {
+    std::fprintf(stderr,
+                 "tansel-hostsim: warning: %s has no version resource: the host registers it "
+                 "without a description (add a resource script with \"ClientName\")\n",
+                 path.c_str());
+    return {};
+  }
   void* value = nullptr;
   UINT length = 0;
   if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ClientName", &value, &length) ||
-      value == nullptr) {
+      value == nullptr || static_cast<const char*>(value)[0] == '\0') {
+    std::fprintf(stderr,
+                 "tansel-hostsim: warning: the version resource of %s has no \"ClientName\" "
+                 "(in block 040904b0): the host lists the plug-in without a name\n",
+                 path.c_str());
     return {};
   }
   return static_cast<const char*>(value);
@@ -94,8 +112,11 @@ void UseHostLocale() {
 
 int main(int argc, char** argv) {
   UseHostLocale();
-  std::string pluginPath = TANSEL_DEFAULT_PLUGIN;
+  const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
+  std::string pluginPath = SimDefaultPlugin(reinterpret_cast<const void*>(&Usage));
   std::vector<std::string> files;
+  std::string validate;
+  std::optional<uint32_t> seed;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -108,6 +129,24 @@ int main(int argc, char** argv) {
         return kBadInput;
       }
       pluginPath = argv[++i];
+    } else if (arg == "--validate" || arg == "--seed") {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "tansel-hostsim: %s needs %s\n", arg.c_str(),
+                     arg == "--seed" ? "a number" : "a module path");
+        return kBadInput;
+      }
+      const std::string value = argv[++i];
+      if (arg == "--validate") {
+        validate = value;
+        continue;
+      }
+      char* end = nullptr;
+      const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || value[0] == '-' || number > UINT32_MAX) {
+        std::fprintf(stderr, "tansel-hostsim: --seed needs a number from 0 to 4294967295\n");
+        return kBadInput;
+      }
+      seed = static_cast<uint32_t>(number);
     } else if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "tansel-hostsim: unknown option %s\n", arg.c_str());
       Usage(stderr);
@@ -116,23 +155,41 @@ int main(int argc, char** argv) {
       files.push_back(arg);
     }
   }
+  if (seed && validate.empty()) {
+    std::fprintf(stderr, "tansel-hostsim: --seed goes with --validate\n");
+    return kBadInput;
+  }
+  if (!validate.empty()) {
+    if (!files.empty()) {
+      std::fprintf(stderr, "tansel-hostsim: --validate takes no document files\n");
+      return kBadInput;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(validate, ec)) {
+      std::fprintf(stderr, "tansel-hostsim: plug-in module %s: no such file\n", validate.c_str());
+      return kBadInput;
+    }
+    (void)ClientName(validate);  // its warnings
+    return ValidatePlugin(validate, seed ? *seed : std::random_device{}(), dataParent);
+  }
   if (files.empty()) {
     Usage(stderr);
     return kBadInput;
   }
 
   std::vector<SimDocument> documents;
+  SimIdSpace ids;
   for (const std::string& file : files) {
     std::vector<SimDocument> more;
     std::string error;
-    if (!ReadDocumentFile(file, more, error)) {
+    if (!ReadDocumentFile(file, ids, more, error)) {
       std::fprintf(stderr, "tansel-hostsim: %s\n", error.c_str());
       return kBadInput;
     }
     documents.insert(documents.end(), more.begin(), more.end());
   }
 
-  SimHostText text(std::string(TANSEL_ICU_DATA_PARENT) + "/icu_data");
+  SimHostText text(dataParent + "/icu_data");
   if (!text.ok()) {
     std::fprintf(stderr,
                  "tansel-hostsim: the host's converters are missing from %s (build the target "
@@ -169,7 +226,7 @@ int main(int argc, char** argv) {
     SimHost host;
     host.AddDocuments(documents);
     // The host's own directory holds "icu_data", where the host's converters are.
-    host.SetString(0, kPropHostDirectory, SimHostPath(TANSEL_ICU_DATA_PARENT));
+    host.SetString(0, kPropHostDirectory, SimHostPath(dataParent));
     std::string name = ClientName(pluginPath);
     std::printf("Loaded %s (%s)\n", name.empty() ? "a plug-in" : ("\"" + name + "\"").c_str(),
                 pluginPath.c_str());

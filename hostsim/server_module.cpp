@@ -16,6 +16,7 @@
 #include "hostsim/document_file.h"
 #include "hostsim/host_text.h"
 #include "hostsim/server_session.h"
+#include "hostsim/sim_paths.h"
 #include "platform/com_creation.h"
 #include "platform/symbols.h"
 
@@ -33,7 +34,7 @@ std::vector<std::unique_ptr<SimSession>>& Sessions() {
 
 // The host's converter, opened on first need and kept, as the host keeps it.
 const SimHostText* HostText() {
-  static auto* text = new SimHostText(std::string(TANSEL_ICU_DATA_PARENT) + "/icu_data");
+  static auto* text = new SimHostText(SimDataParent(&kHostClass) + "/icu_data");
   return text;
 }
 
@@ -83,7 +84,7 @@ class HostClassFactory final : public IClassFactory {
     }
     if (!OpenDocuments(*session)) return E_FAIL;
     // The host's own directory holds "icu_data", where the host's converters are.
-    session->host.SetString(0, kPropHostDirectory, SimHostPath(TANSEL_ICU_DATA_PARENT));
+    session->host.SetString(0, kPropHostDirectory, SimHostPath(SimDataParent(&kHostClass)));
     if (const char* busy = std::getenv("TANSEL_SIM_BUSY_MS")) {
       session->SetBusy(static_cast<DWORD>(std::strtoul(busy, nullptr, 10)));
     }

@@ -80,8 +80,10 @@ char* FileUrlFromPath(const char* path, int syntax) {
   if (syntax != PathSyntaxSlash) SeparatorsToSlashes(copy, SeparatorOf(syntax));
   char* encoded = UrlEncode(copy);
   MemFree(copy);
-  const bool share = path[0] == '\\' && path[1] == '\\';
-  char* result = Prefixed(syntax != PathSyntaxSlash && !share ? "file:///" : "file://", encoded);
+  // A path that begins with a separator brings its own slash: one more would make "\\x" the
+  // network share "file:////x".
+  const bool rooted = path[0] == '\\' || path[0] == '/';
+  char* result = Prefixed(syntax != PathSyntaxSlash && !rooted ? "file:///" : "file://", encoded);
   MemFree(encoded);
   return result;
 }

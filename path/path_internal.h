@@ -1,6 +1,8 @@
 // Character stepping and small helpers shared by the path sources; not part of the interface.
 #pragma once
 
+#include <cstring>
+
 #include "path/file_path.h"
 #include "strings/mb_internal.h"
 
@@ -26,5 +28,23 @@ inline bool HasDriveRoot(const char* text) {
 }
 
 inline constexpr char kRepositoryPrefix[] = "repo://";
+
+// Appends to a kPathBufferSize buffer while the text stays within kPathTextMax bytes; an append
+// that would pass it is dropped whole and remembered.
+struct PathOutput {
+  char* text;
+  int length = 0;
+  bool overflow = false;
+
+  void Put(const char* bytes, int count) {
+    if (length + count > kPathTextMax) {
+      overflow = true;
+      return;
+    }
+    std::memcpy(text + length, bytes, count);
+    length += count;
+  }
+  void Put(const char* s) { Put(s, static_cast<int>(std::strlen(s))); }
+};
 
 }  // namespace

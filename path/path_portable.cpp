@@ -10,29 +10,17 @@
 
 namespace {
 
-// Appends to a kPathBufferSize buffer; remembers an overflow.
-struct Output {
-  char* text;
-  int length = 0;
-  bool overflow = false;
-
-  void Put(const char* bytes, int count) {
-    if (length + count > kPathTextMax) {
-      overflow = true;
-      return;
-    }
-    std::memcpy(text + length, bytes, count);
-    length += count;
-  }
-  void Put(const char* s) { Put(s, StrLength(s)); }
-};
-
 // The marker text that starts at p, unescaped into text (kPathComponentSize bytes): the position
 // of the next marker (or the end), or null when the text is longer than kPathComponentSize - 1.
 const char* ReadMarkerText(const Stepper& st, const char* p, char* text) {
   int length = 0;
   while (*p != '\0' && *p != '<') {
     int n = CharLength(st, p);
+    // A '<' is never part of a valid character; one inside a broken sequence still starts a
+    // marker.
+    for (int i = 1; i < n; ++i) {
+      if (p[i] == '<') n = i;
+    }
     if (n == 1 && *p == '\\') {  // the next byte stands for itself
       ++p;
       if (*p == '\0') break;
@@ -53,7 +41,7 @@ bool IsMarker(const char* p) {
 
 // The marker text of the path in working, written to out; false when the path has no portable
 // form that names the same file.
-bool Encode(const char* working, Output* out) {
+bool Encode(const char* working, PathOutput* out) {
   const char* p = working;
   if (p[0] == '\\' && p[1] == '\\') return false;  // a network share: "<h>" names another file
   if (p[0] == '\\' || p[0] == '/') {
@@ -62,6 +50,7 @@ bool Encode(const char* working, Output* out) {
   } else if (p[0] != '\0' && p[1] == ':') {
     // "C:x" is relative to the drive's current directory; the form has no marker for that.
     if (p[2] != '\0' && p[2] != '\\' && p[2] != '/') return false;
+    if (p[0] == '<') return false;  // would read as a marker
     out->Put("<v>");
     out->Put(p, 2);
     p += 2;
@@ -92,7 +81,7 @@ int PortableToPlatform(const char* text, char* out) {
     return 0;
   }
   const Stepper st = PathStepper();
-  Output o{out};
+  PathOutput o{out};
   char previous = 0;
   const char* p = text;
   while (IsMarker(p)) {
@@ -150,7 +139,7 @@ int PathToPortable(const FilePath* path, const FilePath* other, char** out, int*
   StrCopy(working, text);
   if (other != nullptr) PathMakeRelative(working, other->text);
   char encoded[kPathBufferSize];
-  Output o{encoded};
+  PathOutput o{encoded};
   if (NetIsNetworkName(working) != 0) {
     o.Put(working);
   } else if (!Encode(working, &o)) {

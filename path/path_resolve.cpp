@@ -11,22 +11,6 @@
 
 namespace {
 
-// Appends bytes while the text stays within kPathTextMax; remembers an overflow.
-struct Output {
-  char* text;
-  int length = 0;
-  bool overflow = false;
-
-  void Put(const char* bytes, int count) {
-    if (length + count > kPathTextMax) {
-      overflow = true;
-      return;
-    }
-    std::memcpy(text + length, bytes, count);
-    length += count;
-  }
-};
-
 bool IsDotComponent(const char* p, int length) {
   return length == 1 && p[0] == '.';
 }
@@ -136,7 +120,7 @@ int ResolveUrl(char* name, const char* base) {
 int PathExpandVariables(char* text) {
   if (text == nullptr) MemBailOut();
   char result[kPathBufferSize];
-  Output out{result};
+  PathOutput out{result};
   const char* p = text;
   if (p[0] == '~') {
     ++p;
@@ -181,7 +165,7 @@ int PathResolve(char* name, const char* base) {
     return 1;
   }
   char joined[kPathBufferSize];
-  Output w{joined};
+  PathOutput w{joined};
   if (PathIsAbsolute(name) == 0) w.Put(base, StrLength(base));
   if (name[0] != '\0' && w.length > 0) {
     joined[w.length] = '\0';

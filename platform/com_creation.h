@@ -79,6 +79,10 @@ HRESULT WINAPI CLSIDFromString(LPCWSTR text, CLSID* clsid);
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
                                 LPVOID* out);
 TANSEL_SYSTEM_END
+
+// Why CoCreateInstance(clsid, ...) answered hr, as one sentence in buffer (cut to size, always
+// terminated), the way FormatMessage describes a system error; says which registry was read.
+void ComDescribeCreationFailure(HRESULT hr, REFCLSID clsid, char* buffer, size_t size);
 // True when name (UTF-16) names this machine: "localhost", "127.0.0.1", "." or its host name,
 // in any case.
 bool ComIsLocalMachine(LPCWSTR name);

@@ -57,3 +57,9 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 // The address of the resource's data (read-only, owned by the module); null for a null handle.
 LPVOID WINAPI LockResource(HGLOBAL data);
 TANSEL_SYSTEM_END
+
+// The stand-in for DbgHelp's SymFromName on a loaded module: the address of the symbol `name`
+// that the module defines, exported or not, from its symbol table; null when the module is not
+// loaded, was stripped of its symbols or does not define the name. For tools that inspect a
+// plug-in; nothing in the library calls it.
+void* ModuleSymbolAddress(HMODULE module, LPCSTR name);

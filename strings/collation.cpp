@@ -53,17 +53,25 @@ int Sign(UCollationResult result) {
 
 // Text that is not valid UTF-8 converts to "???" before it is compared, as everywhere else in the
 // library; valid text is compared as it stands, which gives the collator the same units a
-// conversion to UTF-16 would.
-const char* Comparable(const char* s) {
-  if (s == nullptr) return "";
-  return Utf8IsValid(s) ? s : "???";
+// conversion to UTF-16 would. The collator is given both lengths, which the check has found.
+struct Comparable {
+  const char* text;
+  int32_t length;
+};
+
+Comparable ComparableOf(const char* s) {
+  if (s == nullptr) return {"", 0};
+  int length = Utf8ValidLength(s);
+  return length >= 0 ? Comparable{s, length} : Comparable{"???", 3};
 }
 
 int CollateStrings(UCollator* collator, const char* a, const char* b) {
   if (collator == nullptr) return 0;
   UErrorCode error = U_ZERO_ERROR;
+  Comparable left = ComparableOf(a);
+  Comparable right = ComparableOf(b);
   UCollationResult result =
-      ucol_strcollUTF8(collator, Comparable(a), -1, Comparable(b), -1, &error);
+      ucol_strcollUTF8(collator, left.text, left.length, right.text, right.length, &error);
   return U_FAILURE(error) ? 0 : Sign(result);
 }
 

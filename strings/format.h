@@ -1,6 +1,7 @@
-// The library's printf: one engine that walks a format, formats each conversion with the C
-// run-time's snprintf and hands every piece of output (literal text and conversions alike) to a
-// sink, plus the sink that writes into a caller's string buffer.
+// The library's printf: one engine that walks a format, formats each conversion to exactly the
+// bytes of the C run-time's snprintf (the commonest ones itself, the rest through snprintf) and
+// hands every piece of output (literal text and conversions alike) to a sink, plus the sink that
+// writes into a caller's string buffer.
 //
 // Conversion letters are those of "dioxXucsfeEgGp%nC"; a specification runs from '%' to the first
 // of them. Flags (- + space # 0), width, precision and the size prefixes hh, h, l, ll, j, z, t, L

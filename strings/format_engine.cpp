@@ -1,7 +1,10 @@
 // The formatted-output engine: walks a format, takes each conversion's argument by its letter and
-// size prefix, formats it with the C run-time's snprintf (the plainest integers and strings
-// directly, to the same bytes) and hands every piece to the sink.
+// size prefix, formats it (the commonest integers, characters, strings and floating-point numbers
+// itself, with std::to_chars and copies, to the C run-time's bytes; the rest with its snprintf)
+// and hands every piece to the sink.
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -211,25 +214,34 @@ void BuildRuntimeSpec(const char* s, const FmtParsedSpec& spec, int width, int p
 // Everything a specification's flags, widths and stars may make of it, with room to spare.
 constexpr int kRuntimeSpecSize = kFmtSpecSize + 2 * 12 + 4;
 
-// The commonest conversions (integers and strings with no flag but '-', or '0' for integers, and a
-// modest width) the engine lays out itself, exactly as snprintf would: a run-time call costs more
-// than the rest of the engine together.
+// The commonest conversions (integers, characters and strings with no flag but '-', or '0' for
+// integers, floating point also with '+' and ' ', and a modest width) the engine lays out itself,
+// exactly as snprintf would: a run-time call costs more than the rest of the engine together.
 constexpr int kDirectWidth = 200;  // so that the field always fits the stack buffer
 
 struct Layout {
   bool left = false;  // '-': pad on the right
   bool zero = false;  // '0': pad with zeros after the sign
+  char sign = 0;      // '+' or ' ': what a number without '-' shows in front
   int width = 0;      // the field width
 };
 
+// What a conversion the engine writes itself may carry: strings and characters only '-', integers
+// '0' as well, floating point also '+' and ' '.
+enum class Kind { kText, kInteger, kFloating };
+
 // The layout of a conversion the engine writes itself, or false when the run-time must do it.
-bool DirectLayout(const char* s, const FmtParsedSpec& spec, int starWidth, bool integer,
+bool DirectLayout(const char* s, const FmtParsedSpec& spec, int starWidth, Kind kind,
                   Layout* layout) {
   for (int i = 1; i < spec.flagsEnd; ++i) {
     if (s[i] == '-')
       layout->left = true;
-    else if (s[i] == '0' && integer)
+    else if (s[i] == '0' && kind != Kind::kText)
       layout->zero = true;
+    else if (s[i] == '+' && kind == Kind::kFloating)
+      layout->sign = '+';
+    else if (s[i] == ' ' && kind == Kind::kFloating)
+      layout->sign = layout->sign == '+' ? '+' : ' ';  // C: '+' overrides ' '
     else
       return false;
   }
@@ -246,43 +258,69 @@ bool DirectLayout(const char* s, const FmtParsedSpec& spec, int starWidth, bool 
   return layout->width <= kDirectWidth;
 }
 
-// Writes an integer's digits (and sign) into its field at out and terminates; returns the length.
-int WriteInteger(char* out, const Layout& layout, bool negative, uint64_t magnitude, char letter) {
-  char digits[24];
-  int n;
-  char* end = digits + sizeof digits;
-  // One loop per base, so that each divides by a constant.
-  if (letter == 'x' || letter == 'X') {
-    const char* hex = letter == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
-    do *--end = hex[magnitude & 15];
-    while ((magnitude >>= 4) != 0);
-  } else if (letter == 'o') {
-    do *--end = static_cast<char>('0' + (magnitude & 7));
-    while ((magnitude >>= 3) != 0);
-  } else {
-    do *--end = static_cast<char>('0' + magnitude % 10);
-    while ((magnitude /= 10) != 0);
-  }
-  n = static_cast<int>(digits + sizeof digits - end);
-  int pad = layout.width > n + negative ? layout.width - n - negative : 0;
+// Lays out the n bytes of body after sign (0 for none) in the field at out and terminates; returns
+// the length. Zero padding goes between the sign and the body.
+int WriteField(char* out, const Layout& layout, char sign, const char* body, int n) {
+  int signs = sign != 0 ? 1 : 0;
+  int pad = layout.width > n + signs ? layout.width - n - signs : 0;
   int k = 0;
-  if (!layout.left && !layout.zero) {
+  if (pad > 0 && !layout.left && !layout.zero) {
     std::memset(out, ' ', static_cast<size_t>(pad));
     k = pad;
   }
-  if (negative) out[k++] = '-';
-  if (layout.zero) {
+  if (sign != 0) out[k++] = sign;
+  if (pad > 0 && layout.zero) {
     std::memset(out + k, '0', static_cast<size_t>(pad));
     k += pad;
   }
-  std::memcpy(out + k, end, static_cast<size_t>(n));
+  std::memcpy(out + k, body, static_cast<size_t>(n));
   k += n;
-  if (layout.left) {
+  if (pad > 0 && layout.left) {
     std::memset(out + k, ' ', static_cast<size_t>(pad));
     k += pad;
   }
   out[k] = 0;
   return k;
+}
+
+// An integer as the engine prints it: the sign (when negative) and the digits in the letter's base.
+struct IntegerText {
+  char bytes[24];  // '-' and up to 22 octal digits
+  int length;
+};
+
+IntegerText IntegerTextOf(bool negative, uint64_t magnitude, char letter) {
+  IntegerText text;
+  char* digits = text.bytes + (negative ? 1 : 0);
+  text.bytes[0] = '-';
+  int base = letter == 'x' || letter == 'X' ? 16 : letter == 'o' ? 8 : 10;
+  char* last = text.bytes + sizeof text.bytes;
+  // Most values fit 32 bits, whose digits come with cheaper multiplications.
+  char* end = magnitude <= UINT32_MAX
+                  ? std::to_chars(digits, last, static_cast<uint32_t>(magnitude), base).ptr
+                  : std::to_chars(digits, last, magnitude, base).ptr;
+  if (letter == 'X')
+    for (char* p = digits; p < end; ++p)
+      if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
+  text.length = static_cast<int>(end - text.bytes);
+  return text;
+}
+
+constexpr int kDirectPrecision = 60;  // digits after the point the engine writes itself
+
+// The digits of a finite double as 'f', 'e', 'E', 'g' or 'G' print them at precision (std::to_chars
+// gives printf's digits, correctly rounded), without the sign; their length, or -1.
+int FloatDigits(char* digits, int size, double magnitude, char letter, int precision) {
+  std::chars_format format = letter == 'f'                    ? std::chars_format::fixed
+                             : letter == 'e' || letter == 'E' ? std::chars_format::scientific
+                                                              : std::chars_format::general;
+  auto result = std::to_chars(digits, digits + size, magnitude, format, precision);
+  if (result.ec != std::errc()) return -1;
+  int n = static_cast<int>(result.ptr - digits);
+  if (letter == 'E' || letter == 'G')
+    for (int i = 0; i < n; ++i)
+      if (digits[i] == 'e') digits[i] = 'E';
+  return n;
 }
 
 // One FmtEngine run.
@@ -294,7 +332,7 @@ struct Engine {
   va_list* args;
   OutputBuffer out;
   int total = 0;
-  char character[5];  // the bytes of a 'C' argument
+  char character[5];  // the bytes of a 'C' argument, or the byte of a 'c'
 
   void Emit(const char* text, int length) { total += sink(context, text, length); }
 
@@ -344,9 +382,9 @@ struct Engine {
       case 'd':
       case 'i': {
         int64_t value = TakeSigned(args, spec.size);
-        if (!spec.hasPrecision && DirectLayout(s, spec, width, true, &layout)) {
+        if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kInteger, &layout)) {
           uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
-          n = WriteInteger(out.data(), layout, value < 0, magnitude, spec.letter);
+          return EmitInteger(layout, IntegerTextOf(value < 0, magnitude, spec.letter));
         } else {
           n = Format(out, runtimeSpec(), static_cast<long long>(value));
         }
@@ -357,18 +395,25 @@ struct Engine {
       case 'x':
       case 'X': {
         uint64_t value = TakeUnsigned(args, spec.size);
-        if (!spec.hasPrecision && DirectLayout(s, spec, width, true, &layout))
-          n = WriteInteger(out.data(), layout, false, value, spec.letter);
-        else
-          n = Format(out, runtimeSpec(), static_cast<unsigned long long>(value));
+        if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kInteger, &layout))
+          return EmitInteger(layout, IntegerTextOf(false, value, spec.letter));
+        n = Format(out, runtimeSpec(), static_cast<unsigned long long>(value));
         break;
       }
       case 'c':
         // A wide character arrives promoted, as an unsigned int at least.
-        if (spec.size == FmtSize::kLong)
+        if (spec.size == FmtSize::kLong) {
           n = Format(out, runtimeSpec(), static_cast<wint_t>(va_arg(*args, unsigned)));
-        else
+        } else if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kText, &layout)) {
+          character[0] = static_cast<char>(va_arg(*args, int));
+          if (character[0] != 0 && layout.width <= 1) {
+            Emit(character, 1);  // the character alone: no field to lay out
+            return true;
+          }
+          n = WriteField(out.data(), layout, 0, character, 1);
+        } else {
           n = Format(out, runtimeSpec(), va_arg(*args, int));
+        }
         if (n > 0) n = static_cast<int>(std::strlen(out.data()));  // a zero byte prints nothing
         break;
       case 'p':
@@ -386,22 +431,63 @@ struct Engine {
         const char* text = va_arg(*args, const char*);
         if (spec.letter == 'C') text = Utf8Character(text);
         if (text == nullptr) text = "";
-        if (DirectLayout(s, spec, width, false, &layout))
+        if (DirectLayout(s, spec, width, Kind::kText, &layout))
           return WriteString(s, spec, layout, precision, text);
         if (!out.Reserve(int64_t{FmtStringFieldSize(runtimeSpec(), text)} + 1)) return false;
         n = Format(out, runtime, text);
         break;
       }
       default:
-        if (spec.size == FmtSize::kLongDouble)
+        if (spec.size == FmtSize::kLongDouble) {
           n = Format(out, runtimeSpec(), va_arg(*args, long double));
-        else
-          n = Format(out, runtimeSpec(), va_arg(*args, double));
+        } else {
+          double value = va_arg(*args, double);
+          n = WriteFloat(s, spec, width, precision, value);
+          if (n == kFailed) n = Format(out, runtimeSpec(), value);
+        }
         break;
     }
     if (n == kNoMemory) return false;
     if (n >= 0) Emit(out.data(), n);
     return true;
+  }
+
+  // An integer the engine lays out itself: handed over as it stands when it fills its field, else
+  // padded in the output buffer (which always has room for a direct width).
+  bool EmitInteger(const Layout& layout, const IntegerText& text) {
+    if (layout.width <= text.length) {
+      Emit(text.bytes, text.length);
+      return true;
+    }
+    bool negative = text.bytes[0] == '-';
+    int n = WriteField(out.data(), layout, negative ? '-' : 0, text.bytes + negative,
+                       text.length - negative);
+    Emit(out.data(), n);
+    return true;
+  }
+
+  // A floating-point conversion the engine lays out itself, into the output buffer: its length;
+  // kFailed when the run-time must write it (other flags, a long precision, infinity or NaN).
+  int WriteFloat(const char* s, const FmtParsedSpec& spec, int starWidth, int starPrecision,
+                 double value) {
+    Layout layout;
+    if (!std::isfinite(value) || !DirectLayout(s, spec, starWidth, Kind::kFloating, &layout))
+      return kFailed;
+    int precision = 6;  // C's default, also for a negative '*' precision
+    if (spec.precisionStar) {
+      if (starPrecision >= 0) precision = starPrecision;
+    } else if (spec.hasPrecision) {
+      precision = 0;
+      for (int i = spec.widthEnd + 1; i < spec.precisionEnd && precision <= kDirectPrecision; ++i)
+        precision = precision * 10 + (s[i] - '0');
+    }
+    if (precision > kDirectPrecision) return kFailed;
+    char digits[400];  // DBL_MAX in full, a point and the precision
+    int n = FloatDigits(digits, sizeof digits, std::fabs(value), spec.letter, precision);
+    if (n < 0) return kFailed;
+    char sign = std::signbit(value) ? '-' : layout.sign;
+    if (!out.Reserve(int64_t{layout.width} + n + 2)) return kNoMemory;
+    return WriteField(out.data(), layout, sign, digits, n);
   }
 
   // A string conversion laid out by the engine; false when the buffer cannot grow.
@@ -454,18 +540,20 @@ struct Engine {
 
 }  // namespace
 
-int FmtEngine(FmtSink sink, void* context, const char* format, va_list args) {
+int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args) {
   if (sink == nullptr) return 0;
   if (format == nullptr) format = "";
-  va_list ap;
-  va_copy(ap, args);
-  Engine engine(sink, context, &ap);
+  Engine engine(sink, context, args);
   for (const char* p = format;;) {
-    const char* percent = std::strchr(p, '%');
-    int literal =
-        percent != nullptr ? static_cast<int>(percent - p) : static_cast<int>(std::strlen(p));
-    engine.Emit(p, literal);
-    if (percent == nullptr) break;
+    // Literal runs are mostly a few bytes: looked at directly before the C library is asked.
+    const char* percent = p;
+    for (int i = 0; i < 16 && *percent != 0 && *percent != '%'; ++i) ++percent;
+    if (*percent != '%' && *percent != 0) {
+      const char* found = std::strchr(percent, '%');
+      percent = found != nullptr ? found : percent + std::strlen(percent);
+    }
+    engine.Emit(p, static_cast<int>(percent - p));
+    if (*percent == 0) break;
     FmtParsedSpec spec = FmtParseSpec(percent);
     p = percent + spec.length;
     if (spec.letter == 0) {
@@ -474,6 +562,13 @@ int FmtEngine(FmtSink sink, void* context, const char* format, va_list args) {
     }
     if (!engine.Convert(percent, spec)) break;
   }
-  va_end(ap);
   return engine.total;
+}
+
+int FmtEngine(FmtSink sink, void* context, const char* format, va_list args) {
+  va_list ap;
+  va_copy(ap, args);
+  int total = FmtEngineOn(sink, context, format, &ap);
+  va_end(ap);
+  return total;
 }

@@ -2,7 +2,14 @@
 // part of the library's interface.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
+
+#include "strings/format.h"
+
+// FmtEngine on the caller's own va_list, which it advances: no copy is made. (A copy of a va_list
+// that va_start has just written costs more than formatting a short number.)
+int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args);
 
 namespace {
 

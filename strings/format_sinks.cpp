@@ -3,9 +3,15 @@
 
 #include "encoding/dialog_encoding.h"
 #include "strings/format.h"
+#include "strings/format_internal.h"
+#include "strings/mb_internal.h"
 #include "strings/multibyte.h"
 
-int FmtStringSink(void* context, const char* text, int length) {
+namespace {
+
+// The string sink, for pieces known to hold no zero byte (copy is MbCopyN or MbCopyMeasured).
+template <int (*Copy)(char*, const char*, int, int)>
+int StringSink(void* context, const char* text, int length) {
   auto* out = static_cast<FmtStringContext*>(context);
   if (out == nullptr || out->next == nullptr || text == nullptr) return 0;
   if (length > out->allowed) length = out->allowed;
@@ -13,7 +19,7 @@ int FmtStringSink(void* context, const char* text, int length) {
     *out->next = 0;  // what MbCopyN does with room for nothing, without the detour
     return 0;
   }
-  int copied = MbCopyN(out->next, text, length + 1, CurrentDialogEncoding);
+  int copied = Copy(out->next, text, length + 1, CurrentDialogEncoding);
   out->next += copied;
   out->allowed -= copied;
   // A character cut off at the limit leaves no room for anything after it: text appended later
@@ -22,12 +28,32 @@ int FmtStringSink(void* context, const char* text, int length) {
   return copied;
 }
 
-int FmtStringV(char* buffer, int size, const char* format, va_list args) {
+}  // namespace
+
+int FmtStringSink(void* context, const char* text, int length) {
+  return StringSink<MbCopyN>(context, text, length);
+}
+
+namespace {
+
+// FmtStringV on the caller's own va_list.
+int FormatInto(char* buffer, int size, const char* format, va_list* args) {
   if (buffer == nullptr || size < 1) return 0;
   buffer[0] = 0;
   FmtStringContext context{buffer, size - 1};
-  int written = FmtEngine(FmtStringSink, &context, format, args);
+  // Every piece the engine hands over is measured: it holds no zero byte.
+  int written = FmtEngineOn(StringSink<MbCopyMeasured>, &context, format, args);
   *context.next = 0;
+  return written;
+}
+
+}  // namespace
+
+int FmtStringV(char* buffer, int size, const char* format, va_list args) {
+  va_list ap;
+  va_copy(ap, args);
+  int written = FormatInto(buffer, size, format, &ap);
+  va_end(ap);
   return written;
 }
 
@@ -35,7 +61,7 @@ int FmtString(char* buffer, const char* format, ...) {
   if (buffer == nullptr) return 0;
   va_list args;
   va_start(args, format);
-  int written = FmtStringV(buffer, kFmtStringLimit + 1, format, args);
+  int written = FormatInto(buffer, kFmtStringLimit + 1, format, &args);
   va_end(args);
   return written;
 }

@@ -15,22 +15,44 @@ bool InsideText(const char* s, int pos) {
   return pos >= 0 && pos < INT_MAX && std::memchr(s, 0, static_cast<size_t>(pos) + 1) == nullptr;
 }
 
-// Where a bounded write of room bytes from src has to stop so as not to split a character.
-int CutFor(const char* src, int room, int enc) {
-  if (room <= 0) return 0;
-  if (enc == kDialogUtf8) return Utf8BackToBoundary(src, room);
-  return MbIsTrailPosition(src, room, enc) ? room - 1 : room;
+// The start of the UTF-8 character that byte pos (inside the text) lies in, or pos: only a lead
+// byte whose sequence reaches pos owns it; stray continuation bytes stand alone.
+int Utf8Owner(const char* s, int pos) {
+  int i = pos;
+  for (int steps = 0; steps < 3 && i > 0 && Utf8IsContinuation(Byte(s[i])); ++steps) --i;
+  if (i < pos && Utf8SequenceLength(Byte(s[i])) > pos - i) return i;
+  return pos;
 }
 
-// Copies src up to cut or its terminator to dst and terminates; returns the bytes copied.
-int CopyUpTo(char* dst, const char* src, int cut) {
+// Where text cut at pos, which lies inside it, has to end so as not to split a character: pos, or
+// the start of the character pos lies in. Looks back only as far as the characters around pos.
+int CutInside(const char* s, int pos, int enc) {
+  if (enc == kDialogUtf8) return Utf8Owner(s, pos);
+  const LeadTrailTable* table = StepperFor(enc).table;
+  if (table == nullptr || !table->trail[Byte(s[pos])]) return pos;
+  return DoubleByteBoundary(table, s, s + pos) ? pos : pos - 1;
+}
+
+// The length of s, or room when s is longer. Short rooms, the formatter's daily bread, are counted
+// byte by byte: a call to memchr costs more.
+int LengthWithin(const char* s, int room) {
+  if (room > 32) return StrLengthN(s, room);
   int n = 0;
-  if (cut <= 32) {  // short pieces, the formatter's daily bread: a call to memchr costs more
-    while (n < cut && src[n] != 0) ++n;
-  } else {
-    const void* end = std::memchr(src, 0, static_cast<size_t>(cut));
-    n = end != nullptr ? static_cast<int>(static_cast<const char*>(end) - src) : cut;
-  }
+  while (n < room && s[n] != 0) ++n;
+  return n;
+}
+
+// The bytes of src that a write of at most room bytes takes: all of src when it fits, else room
+// less any part of a character that room would split.
+int PieceLength(const char* src, int room, int enc) {
+  if (room <= 0) return 0;
+  int n = LengthWithin(src, room);
+  if (n < room || src[room] == 0) return n;
+  return CutInside(src, room, enc);
+}
+
+// Copies the first n bytes of src to dst (they may overlap) and terminates; returns n.
+int CopyPiece(char* dst, const char* src, int n) {
   if (n > 0) std::memmove(dst, src, static_cast<size_t>(n));
   dst[n] = 0;
   return n;
@@ -41,19 +63,12 @@ int CopyUpTo(char* dst, const char* src, int cut) {
 int MbIsTrailPosition(const char* s, int pos, int enc) {
   Stepper st = StepperFor(enc);
   if (s == nullptr || pos <= 0 || st.table == nullptr || !InsideText(s, pos)) return 0;
-  if (!st.table->trail[Byte(s[pos])]) return 0;
-  int i = 0;
-  while (i < pos) i += CharLength(st, s + i);
-  return i > pos ? 1 : 0;
+  return CutInside(s, pos, enc) != pos ? 1 : 0;
 }
 
 int Utf8BackToBoundary(const char* s, int pos) {
   if (s == nullptr || pos <= 0 || !InsideText(s, pos)) return pos;
-  int i = pos;
-  for (int steps = 0; steps < 3 && i > 0 && Utf8IsContinuation(Byte(s[i])); ++steps) --i;
-  // Only a lead byte whose sequence reaches pos owns it; stray continuation bytes stand alone.
-  if (i < pos && Utf8SequenceLength(Byte(s[i])) > pos - i) return i;
-  return pos;
+  return Utf8Owner(s, pos);
 }
 
 void MbTruncate(char* s, int n, int enc) {
@@ -63,13 +78,19 @@ void MbTruncate(char* s, int n, int enc) {
     return;
   }
   if (!InsideText(s, n)) return;  // nothing to cut; a zero there could land past the buffer
-  s[CutFor(s, n, enc)] = 0;
+  s[CutInside(s, n, enc)] = 0;
 }
 
 int MbCopyN(char* dst, const char* src, int size, int enc) {
   if (dst == nullptr || size <= 0) return 0;
   src = OrEmpty(src);
-  return CopyUpTo(dst, src, CutFor(src, size - 1, enc));
+  return CopyPiece(dst, src, PieceLength(src, size - 1, enc));
+}
+
+int MbCopyMeasured(char* dst, const char* src, int size, int enc) {
+  int room = size - 1;
+  if (room <= 0) return CopyPiece(dst, src, 0);
+  return CopyPiece(dst, src, src[room] == 0 ? room : CutInside(src, room, enc));
 }
 
 int MbAppendN(char* dst, const char* src, int size, int enc) {
@@ -77,7 +98,7 @@ int MbAppendN(char* dst, const char* src, int size, int enc) {
   int length = StrLength(dst);
   int room = size - 1 - length;
   if (room <= 0) return length;
-  return length + CopyUpTo(dst + length, src, CutFor(src, room, enc));
+  return length + CopyPiece(dst + length, src, PieceLength(src, room, enc));
 }
 
 int MbAppendLimited(char* dst, const char* src, int size, int maxCopy, int enc) {
@@ -86,7 +107,7 @@ int MbAppendLimited(char* dst, const char* src, int size, int maxCopy, int enc) 
   int room = size - 1 - length;
   if (maxCopy < room) room = maxCopy;
   if (room <= 0 || src == nullptr) return length;
-  return length + CopyUpTo(dst + length, src, CutFor(src, room, enc));
+  return length + CopyPiece(dst + length, src, PieceLength(src, room, enc));
 }
 
 int MbAppendChar(char* dst, int lead, int trail, int size, int) {

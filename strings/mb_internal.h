@@ -5,6 +5,11 @@
 #include "strings/byte_string_internal.h"
 #include "strings/utf8.h"
 
+// MbCopyN for text known to hold no zero among its first size-1 bytes (the byte after them is
+// read): copies at most size-1 bytes, never half a character, and terminates; returns the bytes
+// copied. For the formatter, whose pieces are measured already.
+int MbCopyMeasured(char* dst, const char* src, int size, int enc);
+
 namespace {
 
 // How text in one dialog encoding divides into characters.
@@ -31,6 +36,89 @@ inline int CharLength(const Stepper& st, const char* p) {
   }
   if (st.table != nullptr && st.table->lead[lead] && st.table->trail[Byte(p[1])]) return 2;
   return 1;
+}
+
+// True when a character of a double-byte table starts at p and takes two bytes.
+inline bool IsPair(const LeadTrailTable* table, const char* p) {
+  return table->lead[Byte(p[0])] && table->trail[Byte(p[1])];
+}
+
+// The bytes that may be both lead and trail byte of a table, as at most two ranges (count 0 when
+// they need more), so that runs of wide characters can be passed over a block at a time.
+struct PairBytes {
+  int count;
+  unsigned char first[2], last[2];
+};
+
+inline PairBytes PairBytesOf(const LeadTrailTable* table) {
+  PairBytes pb{0, {0, 0}, {0, 0}};
+  for (int b = 1; b < 256; ++b) {
+    if (!table->lead[b] || !table->trail[b]) continue;
+    if (pb.count > 0 && pb.last[pb.count - 1] == b - 1) {
+      pb.last[pb.count - 1] = static_cast<unsigned char>(b);
+    } else if (pb.count == 2) {
+      return PairBytes{0, {0, 0}, {0, 0}};
+    } else {
+      pb.first[pb.count] = pb.last[pb.count] = static_cast<unsigned char>(b);
+      ++pb.count;
+    }
+  }
+  if (pb.count == 1) {  // the second range repeats the first
+    pb.first[1] = pb.first[0];
+    pb.last[1] = pb.last[0];
+  }
+  return pb;
+}
+
+// The PairBytes of the table of dialog encoding 1 to 4, worked out once.
+inline const PairBytes& PairBytesFor(const LeadTrailTable* table) {
+  static const PairBytes kPairs[4] = {
+      PairBytesOf(EncLeadTrailTable(1)), PairBytesOf(EncLeadTrailTable(2)),
+      PairBytesOf(EncLeadTrailTable(3)), PairBytesOf(EncLeadTrailTable(4))};
+  static const PairBytes kNone{0, {0, 0}, {0, 0}};
+  ptrdiff_t index = table - EncLeadTrailTable(0);  // the tables are one array
+  return index >= 1 && index <= 4 ? kPairs[index - 1] : kNone;
+}
+
+constexpr int kPairBlock = 64;
+
+// True when all kPairBlock bytes from p lie in the ranges of pb (a loop without early exit, which
+// the compiler turns into vector instructions).
+inline bool AllPairBytes(const PairBytes& pb, const char* p) {
+  const unsigned char first0 = pb.first[0], span0 = pb.last[0] - pb.first[0];
+  const unsigned char first1 = pb.first[1], span1 = pb.last[1] - pb.first[1];
+  unsigned char outside = 0;
+  if (pb.count == 1) {  // one range: half the work
+    for (int k = 0; k < kPairBlock; ++k)
+      outside |= static_cast<unsigned char>(static_cast<unsigned char>(p[k] - first0) > span0);
+    return outside == 0;
+  }
+  for (int k = 0; k < kPairBlock; ++k) {
+    auto c = static_cast<unsigned char>(p[k]);
+    auto d0 = static_cast<unsigned char>(c - first0);
+    auto d1 = static_cast<unsigned char>(c - first1);
+    outside |= static_cast<unsigned char>((d0 > span0) & (d1 > span1));
+  }
+  return outside == 0;
+}
+
+// True when p, inside the text, starts a character of a double-byte table, given a character
+// boundary at start <= p. Steps back over the run of lead/trail pairs that ends at p: the byte
+// before the run ends a character, so the run's characters start at its first byte and every
+// second byte after it. Reads only start to p.
+inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, const char* p) {
+  const PairBytes& pb = PairBytesFor(table);
+  const char* q = p;
+  int steps = 0;  // bytes stepped since a block was last tried: short runs never try one
+  while (q > start && IsPair(table, q - 1)) {
+    --q;
+    // Every byte of a block before q may start a pair and end one, and q's byte may end one: the
+    // block belongs to the run.
+    if (++steps < 16 || pb.count == 0 || !table->trail[Byte(q[0])]) continue;
+    while (q - start >= kPairBlock && AllPairBytes(pb, q - kPairBlock)) q -= kPairBlock;
+    steps = 0;
+  }
+  return (p - q) % 2 == 0;
 }
 
 // The UTF-8 character at p, cut short by the terminator; 0 at the terminator.

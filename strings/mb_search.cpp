@@ -19,6 +19,15 @@ bool InSet(const char* p, int n, const char* set) {
   return false;
 }
 
+// True when p, inside UTF-8 text with a character boundary at start <= p, surely starts a
+// character: no lead byte among the three before it announces a sequence that reaches p. (A
+// false answer means only that the characters have to be stepped through.)
+bool Utf8SettledBoundary(const char* start, const char* p) {
+  for (int k = 1; k <= 3 && p - k >= start; ++k)
+    if (Utf8SequenceLength(Byte(p[-k])) > k) return false;
+  return true;
+}
+
 // The one saved position of Utf8Tokenize; null until a scan begins.
 char* g_tokenPosition = nullptr;
 
@@ -28,10 +37,24 @@ int MbFind(const char* s, const char* needle, int enc) {
   if (s == nullptr || s[0] == 0 || needle == nullptr) return -1;
   if (needle[0] == 0) return 0;
   Stepper st = StepperFor(enc);
-  size_t needleLength = std::strlen(needle);
-  for (const char* p = s; *p != 0; p += CharLength(st, p))
-    if (*p == needle[0] && std::strncmp(p, needle, needleLength) == 0)
+  // The C library finds each occurrence; one that starts inside a character is passed over.
+  // synced is a character boundary at or before every candidate still to come, so the checks
+  // together read the text about once.
+  const char* synced = s;
+  for (const char* p = std::strstr(s, needle); p != nullptr; p = std::strstr(p + 1, needle)) {
+    if (st.table != nullptr) {
+      bool boundary = DoubleByteBoundary(st.table, synced, p);
+      if (boundary) return static_cast<int>(p - s);
+      synced = p + 1;  // p is the second byte of a character that starts at p - 1
+    } else if (st.utf8) {
+      if (p < synced) continue;  // inside the character the last walk stepped over
+      if (Utf8SettledBoundary(synced, p)) return static_cast<int>(p - s);
+      while (synced < p) synced += CharLength(st, synced);
+      if (synced == p) return static_cast<int>(p - s);
+    } else {
       return static_cast<int>(p - s);
+    }
+  }
   return -1;
 }
 

@@ -26,9 +26,9 @@ int StrLength(const char* s) {
 
 int StrLengthN(const char* s, int max) {
   if (s == nullptr || max <= 0) return 0;
-  int n = 0;
-  while (n < max && s[n] != 0) ++n;
-  return n;
+  // memchr stops at the first zero, so no byte past the terminator is read.
+  const void* end = std::memchr(s, 0, static_cast<size_t>(max));
+  return end != nullptr ? static_cast<int>(static_cast<const char*>(end) - s) : max;
 }
 
 void StrCopy(char* dst, const char* src) {
@@ -51,9 +51,19 @@ void StrTruncate(char* s, int n) {
   s[n] = 0;
 }
 
+namespace {
+
+// The length of the destination of an append. An empty one, as common as any, is told by its first
+// byte: that read also spares a wide read of a byte just stored.
+int DestinationLength(const char* dst) {
+  return dst[0] == 0 ? 0 : static_cast<int>(std::strlen(dst));
+}
+
+}  // namespace
+
 int StrAppend(char* dst, const char* src) {
   if (dst == nullptr) return 0;
-  int length = StrLength(dst);
+  int length = DestinationLength(dst);
   int extra = StrLength(src);
   if (extra > 0) std::memmove(dst + length, src, static_cast<size_t>(extra) + 1);
   return length + extra;
@@ -61,7 +71,7 @@ int StrAppend(char* dst, const char* src) {
 
 int StrAppendN(char* dst, const char* src, int size) {
   if (dst == nullptr) return 0;
-  int length = StrLength(dst);
+  int length = DestinationLength(dst);
   if (length >= size - 1) return length;  // full already, or a size of 0 or less
   int extra = StrLengthN(src, size - 1 - length);
   if (extra > 0) std::memmove(dst + length, src, static_cast<size_t>(extra));

@@ -6,13 +6,12 @@
 
 namespace {
 
-// The first index at which needle matches s under the byte mapping map, or -1.
-template <unsigned char (*Map)(char)>
-int FindMapped(const char* s, const char* needle) {
+// The first index at which needle matches s with both folded to lower case, or -1.
+int FindFolded(const char* s, const char* needle) {
   if (s == nullptr || needle == nullptr || *s == 0) return -1;
   for (int start = 0; s[start] != 0; ++start) {
     int i = 0;
-    while (needle[i] != 0 && Map(s[start + i]) == Map(needle[i])) ++i;
+    while (needle[i] != 0 && Fold(s[start + i]) == Fold(needle[i])) ++i;
     if (needle[i] == 0) return start;
   }
   return -1;
@@ -33,11 +32,13 @@ char* StrFindLastChar(const char* s, int ch) {
 }
 
 int StrFind(const char* s, const char* needle) {
-  return FindMapped<Byte>(s, needle);
+  if (s == nullptr || needle == nullptr || *s == 0) return -1;
+  const char* match = std::strstr(s, needle);
+  return match != nullptr ? static_cast<int>(match - s) : -1;
 }
 
 int StrIFind(const char* s, const char* needle) {
-  return FindMapped<Fold>(s, needle);
+  return FindFolded(s, needle);
 }
 
 void StrDeleteChars(char* s, const char* set) {

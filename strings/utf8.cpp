@@ -157,14 +157,28 @@ int Utf8CharLength(const char* p) {
   return length;
 }
 
-int Utf8IsValid(const char* s) {
-  if (s == nullptr) return 0;
-  while (*s != '\0') {
-    int length = Utf8CharLength(s);
-    if (length == 0) return 0;
-    s += length;
+int Utf8ValidLength(const char* s) {
+  if (s == nullptr) return -1;
+  const auto* start = reinterpret_cast<const unsigned char*>(s);
+  const unsigned char* p = start;
+  for (;;) {
+    unsigned char lead = *p;
+    if (lead < 0x80) {
+      if (lead == 0) return static_cast<int>(p - start);
+      ++p;
+      continue;
+    }
+    if (!Utf8IsLeadByte(lead)) return -1;
+    int length = Utf8SequenceLength(lead);
+    // The terminator is no continuation byte, so the check never reads past it.
+    for (int i = 1; i < length; ++i)
+      if (!Utf8IsContinuation(p[i])) return -1;
+    p += length;
   }
-  return 1;
+}
+
+int Utf8IsValid(const char* s) {
+  return Utf8ValidLength(s) >= 0 ? 1 : 0;
 }
 
 int Utf8CutInvalid(char* s) {

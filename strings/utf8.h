@@ -41,6 +41,8 @@ int Utf8IsLeadByte(unsigned char byte);
 int Utf8IsSingleByte(unsigned char byte);
 // 1 for valid (or empty) text, 0 for null or invalid text.
 int Utf8IsValid(const char* s);
+// The byte length of s when Utf8IsValid holds for it, else -1 (null gives -1).
+int Utf8ValidLength(const char* s);
 // The length of the valid character at p; 0 for null, an empty string, a bad first byte or a
 // missing continuation byte.
 int Utf8CharLength(const char* p);

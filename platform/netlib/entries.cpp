@@ -1,6 +1,6 @@
 // The entries of NetLib as this platform's "NetLib.dll": network names are http:// and https://
 // URLs, each kept as a copy in the local cache. Texts handed out are malloc'ed and given back
-// through NetLibFree. The last error is kept per thread.
+// through NetLibFree. Transfers go through the transfer module, loaded at the first one.
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -21,7 +21,30 @@
 
 namespace {
 
-thread_local int32_t g_lastError = kNetLibOk;
+// One for the process: the client calls NetLib from one thread.
+int32_t g_lastError = kNetLibOk;
+
+const HttpTransfers* Http() {
+  return HttpTransfersLoad();
+}
+
+int Download(const std::string& url, const std::string& destination) {
+  return Http() != nullptr ? Http()->download(url.c_str(), destination.c_str())
+                           : kNetLibUnsupported;
+}
+
+int Head(const std::string& url) {
+  return Http() != nullptr ? Http()->head(url.c_str()) : kNetLibUnsupported;
+}
+
+int PutFile(const std::string& url, const std::string& localFile) {
+  return Http() != nullptr ? Http()->putFile(url.c_str(), localFile.c_str()) : kNetLibUnsupported;
+}
+
+int MakeCollection(const std::string& url, int* known) {
+  *known = 1;
+  return Http() != nullptr ? Http()->makeCollection(url.c_str(), known) : kNetLibUnsupported;
+}
 
 // Records error (when it is one) and returns the entry's result: 0 for success.
 int32_t Outcome(int error) {
@@ -76,10 +99,10 @@ std::string Encoded(const std::string& segment) {
 
 // Sends folder to the collection url (ending in '/'): MKCOL, then every file and subfolder.
 int UploadTree(const std::string& url, const std::string& folder) {
-  bool known = true;
-  const int made = HttpMakeCollection(url, &known);
+  int known = 1;
+  const int made = MakeCollection(url, &known);
   // A server that does not know MKCOL may still make folders on PUT: the PUTs decide.
-  if (made != kNetLibOk && known) return made;
+  if (made != kNetLibOk && known != 0) return made;
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return kNetLibNoLocalCopy;
   int error = kNetLibOk;
@@ -95,7 +118,7 @@ int UploadTree(const std::string& url, const std::string& folder) {
     } else if (S_ISDIR(info.st_mode)) {
       error = UploadTree(url + Encoded(name) + "/", local);
     } else if (S_ISREG(info.st_mode)) {
-      error = HttpPutFile(url + Encoded(name), local);
+      error = PutFile(url + Encoded(name), local);
     }  // links and special files are not sent
   }
   closedir(dir);
@@ -104,8 +127,9 @@ int UploadTree(const std::string& url, const std::string& folder) {
 
 }  // namespace
 
+// A question, not an operation: a local name is no failure and leaves the last error alone.
 NETLIB_EXPORT int32_t NetLibIsNetFile(const char* name) {
-  return Outcome(CheckName(name));
+  return CheckName(name) == kNetLibOk ? 0 : 1;
 }
 
 NETLIB_EXPORT int32_t NetLibStat(const char* name, uint32_t flags) {
@@ -114,7 +138,7 @@ NETLIB_EXPORT int32_t NetLibStat(const char* name, uint32_t flags) {
     const std::optional<std::string> file = CacheFileFor(name);
     if (file && CacheFileExists(*file)) return 0;
   }
-  return Outcome(HttpHead(name));
+  return Outcome(Head(name));
 }
 
 NETLIB_EXPORT int32_t NetLibOpen(const char* name, uint32_t flags, char** local) {
@@ -124,7 +148,7 @@ NETLIB_EXPORT int32_t NetLibOpen(const char* name, uint32_t flags, char** local)
   const std::optional<std::string> file = CacheFileFor(name);
   if (!file) return Outcome(kNetLibCacheError);
   if ((flags & kNetLibFlagCached) == 0 || !CacheFileExists(*file)) {
-    if (const int error = HttpDownload(name, *file); error != kNetLibOk) return Outcome(error);
+    if (const int error = Download(name, *file); error != kNetLibOk) return Outcome(error);
   }
   return Outcome(GiveText(*file, local));
 }
@@ -151,14 +175,14 @@ NETLIB_EXPORT int32_t NetLibSave(const char* name, uint32_t flags) {
   const std::optional<std::string> file = CacheFileFor(name);
   if (!file) return Outcome(kNetLibCacheError);
   if (!CacheFileExists(*file)) return Outcome(kNetLibNoLocalCopy);
-  return Outcome(HttpPutFile(name, *file));
+  return Outcome(PutFile(name, *file));
 }
 
 // second: the local file to send; null or empty sends the cached copy.
 NETLIB_EXPORT int32_t NetLibPut(const char* name, const char* second) {
   if (second == nullptr || second[0] == '\0') return NetLibSave(name, 0);
   if (const int error = CheckName(name); error != kNetLibOk) return Outcome(error);
-  return Outcome(HttpPutFile(name, second));
+  return Outcome(PutFile(name, second));
 }
 
 // second: the local folder whose files and subfolders go to the collection name.

@@ -1,5 +1,6 @@
-// Requests over libcurl. Certificates and host names of https servers are verified by libcurl's
-// defaults, which nothing here changes. No request, URL or credential is ever logged.
+// The transfer module: requests over libcurl. Certificates and host names of https servers are
+// verified by libcurl's defaults, which nothing here changes. No request, URL or credential is
+// ever logged.
 #include "platform/netlib/transfers.h"
 
 #include <curl/curl.h>
@@ -18,6 +19,15 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The timeout in milliseconds: $TANSEL_NETLIB_TIMEOUT_MS (1 to 600000), else the default.
+long TransferTimeoutMs() {
+  const char* text = std::getenv(kNetLibTimeoutVariable);
+  if (text == nullptr || text[0] == '\0') return kNetLibDefaultTimeoutMs;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  return *end == '\0' && value >= 1 && value <= 600000 ? value : kNetLibDefaultTimeoutMs;
+}
 
 void GlobalInit() {
   static std::once_flag once;
@@ -152,16 +162,6 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
   return std::fwrite(data, size, count, static_cast<FILE*>(file)) * size;
 }
 
-}  // namespace
-
-long TransferTimeoutMs() {
-  const char* text = std::getenv(kNetLibTimeoutVariable);
-  if (text == nullptr || text[0] == '\0') return kNetLibDefaultTimeoutMs;
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  return *end == '\0' && value >= 1 && value <= 600000 ? value : kNetLibDefaultTimeoutMs;
-}
-
 int HttpDownload(const std::string& url, const std::string& destination) {
   // The body goes to a private file beside the copy; only a whole body takes the copy's name.
   std::string temporary = destination + ".part-XXXXXX";
@@ -220,12 +220,32 @@ int HttpPutFile(const std::string& url, const std::string& localFile) {
   return error;
 }
 
-int HttpMakeCollection(const std::string& url, bool* known) {
-  *known = true;
+int HttpMakeCollection(const std::string& url, int* known) {
+  *known = 1;
   Request request(url);
   if (request.handle() == nullptr) return kNetLibOutOfMemory;
   curl_easy_setopt(request.handle(), CURLOPT_CUSTOMREQUEST, "MKCOL");
   const int error = request.Perform();
-  *known = request.status() != 400 && request.status() != 501;
+  *known = request.status() != 400 && request.status() != 501 ? 1 : 0;
   return error != kNetLibOk && request.status() == 405 ? kNetLibOk : error;
+}
+
+}  // namespace
+
+#define NETLIB_HTTP_EXPORT extern "C" __attribute__((visibility("default")))
+
+NETLIB_HTTP_EXPORT int NetLibHttpDownload(const char* url, const char* destination) {
+  return HttpDownload(url, destination);
+}
+
+NETLIB_HTTP_EXPORT int NetLibHttpHead(const char* url) {
+  return HttpHead(url);
+}
+
+NETLIB_HTTP_EXPORT int NetLibHttpPutFile(const char* url, const char* localFile) {
+  return HttpPutFile(url, localFile);
+}
+
+NETLIB_HTTP_EXPORT int NetLibHttpMakeCollection(const char* url, int* known) {
+  return HttpMakeCollection(url, known);
 }

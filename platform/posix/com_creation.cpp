@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -195,6 +196,35 @@ HRESULT WINAPI CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, 
   static_cast<IClassFactory*>(factory)->Release();
   if (FAILED(hr)) *out = nullptr;
   return hr;
+}
+
+void ComDescribeCreationFailure(HRESULT hr, REFCLSID clsid, char* buffer, size_t size) {
+  if (buffer == nullptr || size == 0) return;
+  char name[40];
+  std::snprintf(name, sizeof name, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                static_cast<unsigned>(clsid.Data1), clsid.Data2, clsid.Data3, clsid.Data4[0],
+                clsid.Data4[1], clsid.Data4[2], clsid.Data4[3], clsid.Data4[4], clsid.Data4[5],
+                clsid.Data4[6], clsid.Data4[7]);
+  const char* file = std::getenv(kComRegistryVariable);
+  std::string text;
+  const bool haveRegistry = file != nullptr && file[0] != '\0';
+  if (hr == REGDB_E_CLASSNOTREG && !haveRegistry) {
+    std::snprintf(buffer, size, "no class registry: %s is not set, so class %s has no server",
+                  kComRegistryVariable, name);
+  } else if (hr == REGDB_E_CLASSNOTREG && !ReadWholeFile(file, &text)) {
+    std::snprintf(buffer, size, "the class registry %s (%s) cannot be read", file,
+                  kComRegistryVariable);
+  } else if (hr == REGDB_E_CLASSNOTREG) {
+    std::snprintf(buffer, size, "class %s is not registered in %s", name, file);
+  } else if (hr == CO_E_DLLNOTFOUND) {
+    std::snprintf(buffer, size, "the server module registered for class %s cannot be loaded", name);
+  } else if (hr == CO_E_ERRORINDLL) {
+    std::snprintf(buffer, size,
+                  "the server module registered for class %s exports no DllGetClassObject", name);
+  } else {
+    std::snprintf(buffer, size, "the server of class %s refused to make the object (0x%08X)", name,
+                  static_cast<unsigned>(hr));
+  }
 }
 
 // Exported by name only: callers find it with GetProcAddress in "ole32.dll".

@@ -9,6 +9,7 @@
 
 #include "platform/platform_calls.h"
 #include "platform/posix/loaded_module.h"
+#include "platform/posix/module_file.h"
 #include "platform/win_module.h"
 
 namespace {
@@ -169,4 +170,14 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
   }
   std::memcpy(buffer, path, length + 1);
   return static_cast<DWORD>(length);
+}
+
+void* ModuleSymbolAddress(HMODULE module, LPCSTR name) {
+  char path[4096];
+  const DWORD length = GetModuleFileNameA(module, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return nullptr;
+  const link_map* map = FindLoadedModule(module);
+  const uint64_t offset = FindModuleFileSymbol(path, name);
+  if (map == nullptr || offset == 0) return nullptr;
+  return reinterpret_cast<void*>(map->l_addr + offset);
 }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/platform_calls.h"
 #include "platform/posix/resource_directory.h"
@@ -101,4 +102,43 @@ void* ReadModuleFileResource(LPCSTR path, LPCSTR name, LPCSTR type, DWORD* size)
     return copy.Release();
   }
   return nullptr;
+}
+
+uint64_t FindModuleFileSymbol(LPCSTR path, LPCSTR name) {
+  if (path == nullptr || name == nullptr) return 0;
+  File file;
+  file.fd = g_platformCalls.Open(path, O_RDONLY | O_CLOEXEC, 0);
+  if (file.fd < 0) return 0;
+  Elf64_Ehdr header;
+  if (!ReadExactly(file.fd, &header, sizeof header, 0) ||
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
+      header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shnum == 0 || header.e_shnum > 4096) {
+    return 0;
+  }
+  std::vector<Elf64_Shdr> sections(header.e_shnum);
+  if (!ReadExactly(file.fd, sections.data(), header.e_shnum * sizeof(Elf64_Shdr), header.e_shoff)) {
+    return 0;
+  }
+  const size_t nameLength = std::strlen(name);
+  std::vector<char> probe(nameLength + 1);
+  for (unsigned s = 0; s < header.e_shnum; ++s) {
+    const Elf64_Shdr& table = sections[s];
+    if (table.sh_type != SHT_SYMTAB || table.sh_link >= header.e_shnum ||
+        table.sh_entsize != sizeof(Elf64_Sym)) {
+      continue;
+    }
+    const Elf64_Shdr& strings = sections[table.sh_link];
+    for (uint64_t i = 0; i < table.sh_size / sizeof(Elf64_Sym); ++i) {
+      Elf64_Sym symbol;
+      if (!ReadExactly(file.fd, &symbol, sizeof symbol, table.sh_offset + i * sizeof symbol)) {
+        return 0;
+      }
+      if (symbol.st_shndx == SHN_UNDEF || symbol.st_name + nameLength + 1 > strings.sh_size ||
+          !ReadExactly(file.fd, probe.data(), nameLength + 1, strings.sh_offset + symbol.st_name)) {
+        continue;
+      }
+      if (std::memcmp(probe.data(), name, nameLength + 1) == 0) return symbol.st_value;
+    }
+  }
+  return 0;
 }

@@ -345,10 +345,26 @@ TEST_F(ConnectionTest, AFailedRunSaysSoOnStandardError) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(HostRunClient(), 1);
   const std::string said = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(said, std::string(ConnectFailureText) + "\n");
+  // The host's line, then one line that says why.
+  const std::string first = std::string(ConnectFailureText) + "\n";
+  ASSERT_EQ(said.substr(0, first.size()), first);
+  const std::string why = said.substr(first.size());
+  EXPECT_GT(why.size(), 1u);
+  EXPECT_EQ(why.find('\n'), why.size() - 1) << why;
   EXPECT_EQ(HostErrno, ErrNoHost);
   EXPECT_EQ(ClientStopped, 1);
   EXPECT_EQ(ComInitializeDepth(), 0u);
+}
+
+// Memory policy belongs to one host: after a host that shared its memory, the next one's blocks
+// are freed again.
+TEST_F(ConnectionTest, ADisconnectionForgetsTheHostsMemoryPolicy) {
+  for (int32_t shared : {0, 1}) {
+    SCOPED_TRACE(shared);
+    SharedHostMemory = shared;
+    HostDisconnect();
+    EXPECT_EQ(SharedHostMemory, 0);
+  }
 }
 
 TEST_F(ConnectionTest, ConnectStatusIsTheFailureTextOrNull) {

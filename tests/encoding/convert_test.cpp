@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unicode/ucnv.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -272,6 +273,55 @@ TEST(DialogTables, LeadAndTrailBytesLieAboveTheControls) {
     for (int b = 0; b < 0x20; ++b) {
       EXPECT_EQ(table->lead[b], 0) << i;
       EXPECT_EQ(table->trail[b], 0) << i;
+    }
+  }
+}
+
+TEST(EncConvert, EqualsEncConvertRunRunByRun) {
+  // Random bytes of every host converter, with controls anywhere (first, doubled, after a lone
+  // lead byte, last): EncConvert to UTF-8 and to UTF-16 equals EncConvertRun of each stretch
+  // between controls, with the controls copied, substituting and escaping.
+  const char* kSources[] = {"host-roman-windows", "host-shift-jis", "host-ksc-5601", "host-big5",
+                            "host-gb2312"};
+  std::mt19937 random(0xC0A7);
+  for (const char* from : kSources) {
+    for (const char* to : {"UTF-8", "UTF-16"}) {
+      bool units = std::strcmp(to, "UTF-16") == 0;
+      for (int escape = 0; escape < 2; ++escape) {
+        for (int round = 0; round < 60; ++round) {
+          std::string text;
+          for (int n = 1 + static_cast<int>(random() % 60); n > 0; --n) {
+            unsigned kind = random() % 6;
+            char byte = kind == 0   ? static_cast<char>(1 + random() % 31)
+                        : kind <= 2 ? static_cast<char>(0x80 + random() % 0x7F)
+                                    : static_cast<char>(0x20 + random() % 0x5F);
+            text += byte;
+          }
+          SCOPED_TRACE(testing::Message() << from << " to " << to << " escape " << escape << " "
+                                          << testing::PrintToString(text));
+          std::string expected;
+          size_t start = 0;
+          for (size_t i = 0; i <= text.size(); ++i) {
+            if (i < text.size() && static_cast<unsigned char>(text[i]) >= 0x20) continue;
+            if (i > start) {
+              size_t length = 0;
+              Converted run(
+                  EncConvertRun(text.substr(start, i - start).c_str(), from, to, &length, escape));
+              if (run) expected.append(run.get(), length);
+            }
+            if (i < text.size()) {
+              expected += text[i];
+              if (units) expected += '\0';
+            }
+            start = i + 1;
+          }
+          Converted result(EncConvert(text.c_str(), from, to, 0, escape));
+          ASSERT_NE(result, nullptr);
+          std::string got =
+              units ? std::string(result.get(), 2 * Units(result).size()) : Bytes(result);
+          ASSERT_EQ(got, expected);
+        }
+      }
     }
   }
 }

@@ -244,6 +244,7 @@ TEST(ClientProgram, EveryRuleOfTheMarkerNoticeAndTextInTheHostsEncoding) {
 }
 
 TEST(ClientProgram, ItsClassComesFromHostGuidWhenThatIsOne) {
+  // A failed connection prints the host's line, then on the next line why it failed.
   struct Row {
     int line;
     std::string environment;
@@ -255,8 +256,17 @@ TEST(ClientProgram, ItsClassComesFromHostGuidWhenThatIsOne) {
       {__LINE__, "HOSTGUID={539db5d0-c0c6-11d0-985e-0060970bec0b} " + kRegistry, 0,
        "\"Initialize\" sent"},
       {__LINE__, "HOSTGUID={0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0} " + kRegistry, 1,
-       "Can't connect to host server"},
-      {__LINE__, "env -u TANSEL_COM_REGISTRY -u HOSTGUID", 1, "Can't connect to host server"},
+       "Can't connect to host server\nclass {0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0} is not "
+       "registered in "},
+      {__LINE__, "env -u TANSEL_COM_REGISTRY -u HOSTGUID", 1,
+       "Can't connect to host server\nno class registry: TANSEL_COM_REGISTRY is not set, so "
+       "class {539DB5D0-C0C6-11D0-985E-0060970BEC0B} has no server\n"},
+      {__LINE__, "env -u HOSTGUID TANSEL_COM_REGISTRY=/nonexistent/registry.txt", 1,
+       "Can't connect to host server\nthe class registry /nonexistent/registry.txt "
+       "(TANSEL_COM_REGISTRY) cannot be read\n"},
+      {__LINE__, "env -u TANSEL_COM_REGISTRY HOSTGUID=539DB5D0", 1,
+       "Can't connect to host server\nHOSTGUID is not a class identifier, so the host's own "
+       "class was tried: no class registry"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);

@@ -127,6 +127,8 @@ TEST(FileUrl, FromPathTable) {
   const Row rows[] = {
       {__LINE__, "C:\\My Docs\\a#b.doc", 0, "file:///C:/My%20Docs/a%23b.doc"},
       {__LINE__, "\\\\srv\\share\\x", 0, "file:////srv/share/x"},
+      {__LINE__, "\\x\\y", 0, "file:///x/y"},  // a rooted path is no network share
+      {__LINE__, "/x", 4, "file:///x"},
       {__LINE__, "/usr/x", 2, "file:///usr/x"},
       {__LINE__, "Disk:Folder:File", 3, "file:///Disk/Folder/File"},
       {__LINE__, "dir\\my file", 0, "file:///dir/my%20file"},
@@ -211,6 +213,29 @@ TEST(FileUrl, ToPathTable) {
   EXPECT_EQ(Take(PathFromUrl("a%20b")), "a%20b");  // no slash: as it is
   EXPECT_EQ(Take(PathFromUrl("%00/x")), kNull);    // decodes to nothing
   EXPECT_EQ(Take(PathFromUrl("")), kNull);
+}
+
+// Absolute paths come back from their file URLs as the same file: the same text, or for a path
+// rooted without a drive, the same text in slash syntax.
+TEST(FileUrl, AbsolutePathsRoundTrip) {
+  std::mt19937 rng(73);
+  const char* starts[] = {"C:\\", "\\\\srv\\", "\\", "d:\\"};
+  const char* parts[] = {"a", "b c", "50%", "#x", "\xE9t\xE9", "[1]", "~u"};
+  for (int i = 0; i < 2000; ++i) {
+    const std::string start = starts[rng() % 4];
+    std::string path = start;
+    for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) {
+      path += std::string(parts[rng() % 7]) + (n > 1 ? "\\" : "");
+    }
+    SCOPED_TRACE(path);
+    std::string expected = path;
+    if (start == "\\") {
+      for (char& c : expected) c = c == '\\' ? '/' : c;
+    }
+    char* url = UrlFromPath(path.c_str());
+    EXPECT_EQ(Take(PathFromUrl(url)), expected) << url;
+    MemFree(url);
+  }
 }
 
 TEST(FileUrl, NetworkNamesPassUnchanged) {

@@ -210,6 +210,18 @@ TEST(PathToText, SlashSyntaxStepsOverDoubleByteCharacters) {
   EXPECT_EQ(Decode("<v>C:<c>\x95\x5C<c>f"), "C:\\\x95\x5C\\f");
 }
 
+// A broken UTF-8 sequence must not swallow the '<' of the marker after it: "\xF0" announces four
+// bytes, and the volume "\xF0:" is followed by "<c>".
+TEST(PathToPortable, BrokenSequencesNeverSwallowAMarker) {
+  ScopedDialogEncoding utf8(kDialogUtf8);
+  EXPECT_EQ(Decode("<v>\xF0:<c>x"), "\xF0:\\x");
+  EXPECT_EQ(Decode("<c>a\xF0<c>b"), "a\xF0\\b");
+  const std::string portable = Encode("\xF0:\\C\xCE`");
+  EXPECT_EQ(portable, "<v>\xF0:<c>C\xCE`");
+  EXPECT_EQ(Decode(portable), "\xF0:\\C\xCE`");
+  EXPECT_EQ(Encode("<:\\x"), kFails);  // a volume that would read as a marker
+}
+
 TEST(PathFromPortableName, ResolvesAndFlagsAsFromName) {
   PathPtr base(PathFromDriveName("C:\\d\\file", nullptr));
   PathPtr path(PathFromPortableName("<u><c>x", base.get()));

@@ -45,6 +45,8 @@ def main():
         elif op == 'quote':
             want = urllib.parse.quote(args[0].encode('latin-1'), safe=SAFE)
             got = ours
+        elif op == 'urljoin':
+            want, got = urllib.parse.urljoin(args[0], args[1]), ours
         elif op == 'unquote':
             want = urllib.parse.unquote_to_bytes(args[0]).decode('latin-1')
             got = ours

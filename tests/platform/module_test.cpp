@@ -185,3 +185,54 @@ TEST(Module, MainProgramNameFailsWhenTheSystemRefusesIt) {
   EXPECT_EQ(length, 0u);
   EXPECT_GT(GetModuleFileNameA(nullptr, buffer, sizeof buffer), 0u);
 }
+
+// The symbol table gives what the exports give, and what they hide; a module without a readable
+// file or a name it does not define gives null.
+TEST(Module, SymbolsAreFoundBeyondTheExports) {
+  Loaded loaded(TEST_MODULE_PATH);
+  ASSERT_NE(loaded.module, nullptr);
+  struct Row {
+    int line;
+    const char* name;
+    bool exported;
+    bool defined;
+  };
+  const Row rows[] = {
+      {__LINE__, "TestModuleAnswer", true, true},
+      {__LINE__, "TestModuleValue", true, true},
+      {__LINE__, "TestModuleHidden", false, true},
+      {__LINE__, "TestModuleHiddenAnswer", false, true},
+      {__LINE__, "TestModuleHidde", false, false},  // a prefix of a name is not the name
+      {__LINE__, "TestModuleHiddenX", false, false},
+      {__LINE__, "", false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    void* found = ModuleSymbolAddress(loaded.module, row.name);
+    EXPECT_EQ(found != nullptr, row.defined);
+    if (row.exported) {
+      EXPECT_EQ(found, reinterpret_cast<void*>(GetProcAddress(loaded.module, row.name)));
+    } else {
+      EXPECT_EQ(GetProcAddress(loaded.module, row.name), nullptr);
+    }
+    if (found == nullptr) continue;
+    // The address lies inside the loaded module.
+    HMODULE owner = nullptr;
+    EXPECT_TRUE(GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        static_cast<LPCSTR>(found), &owner));
+    EXPECT_EQ(owner, loaded.module);
+  }
+  EXPECT_EQ(*static_cast<int*>(ModuleSymbolAddress(loaded.module, "TestModuleHidden")), 5);
+  EXPECT_EQ(ModuleSymbolAddress(loaded.module, nullptr), nullptr);
+  EXPECT_EQ(ModuleSymbolAddress(reinterpret_cast<HMODULE>(0x10), "TestModuleValue"), nullptr);
+
+  // The file cannot be opened, or is cut short: nothing is found.
+  g_platformCalls.Open = [](const char*, int, unsigned) { return -1; };
+  EXPECT_EQ(ModuleSymbolAddress(loaded.module, "TestModuleHidden"), nullptr);
+  PlatformCallsReset();
+  g_platformCalls.ReadAt = [](int, void*, size_t, long long) -> long long { return 0; };
+  EXPECT_EQ(ModuleSymbolAddress(loaded.module, "TestModuleHidden"), nullptr);
+  PlatformCallsReset();
+  EXPECT_NE(ModuleSymbolAddress(loaded.module, "TestModuleHidden"), nullptr);
+}

@@ -10,9 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -76,9 +78,11 @@ class ScopedVariable {
 class LoopbackServer {
  public:
   LoopbackServer() : root_(MakeTemporaryFolder()) {
-    server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
+    // Recorded before the answer goes out, so that the log keeps the order of the requests.
+    server_.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
       std::lock_guard<std::mutex> lock(mutex_);
       log_.push_back(request.method + " " + request.path);
+      return httplib::Server::HandlerResponse::Unhandled;
     });
     server_.Get(R"(/.*)", [this](const httplib::Request& request, httplib::Response& response) {
       Get(request, response);
@@ -143,6 +147,69 @@ class LoopbackServer {
   std::condition_variable wake_;
   bool released_ = false;
   std::vector<std::string> log_;
+};
+
+// A bare HTTP/1.1 server for the methods the loopback server above cannot take (its library
+// refuses MKCOL): it records each request line, reads the body, and answers with the status that
+// answer() gives for it, closing every connection.
+class RawHttpServer {
+ public:
+  explicit RawHttpServer(std::function<int(const std::string& requestLine)> answer)
+      : answer_(std::move(answer)) {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    EXPECT_EQ(listen(listener_, 8), 0);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~RawHttpServer() {
+    shutdown(listener_, SHUT_RDWR);
+    close(listener_);
+    thread_.join();
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  std::vector<std::string> Requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
+
+ private:
+  void Serve() {
+    for (;;) {
+      const int connection = accept(listener_, nullptr, nullptr);
+      if (connection < 0) return;  // the listener was shut down
+      std::string head;
+      char c;
+      while (head.find("\r\n\r\n") == std::string::npos && read(connection, &c, 1) == 1) head += c;
+      size_t length = 0;
+      const size_t field = head.find("Content-Length: ");
+      if (field != std::string::npos) length = std::stoul(head.substr(field + 16));
+      for (size_t got = 0; got < length && read(connection, &c, 1) == 1;) ++got;
+      const std::string line = head.substr(0, head.find("\r\n"));
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        requests_.push_back(line.substr(0, line.rfind(' ')));
+      }
+      const std::string reply = "HTTP/1.1 " + std::to_string(answer_(line)) +
+                                " X\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+      (void)!write(connection, reply.data(), reply.size());
+      close(connection);
+    }
+  }
+
+  std::function<int(const std::string&)> answer_;
+  int listener_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
 };
 
 class NetLibHttp : public ::testing::Test {
@@ -241,6 +308,29 @@ TEST_F(NetLibHttp, UploadFolderSendsEveryFileUnderIt) {
   EXPECT_EQ(ReadFile(server_.root() / "up/a.txt"), "A");
   EXPECT_EQ(ReadFile(server_.root() / "up/sub dir/b.txt"), "B");
   EXPECT_EQ(NetUploadFolder(server_.Url("/up").c_str(), (cacheFolder_ / "none").c_str()), 1);
+}
+
+// Where the server knows MKCOL, every folder becomes a collection before its files go in; one that
+// exists already (405) is no failure, any other refusal stops the upload.
+TEST_F(NetLibHttp, UploadFolderMakesCollections) {
+  const fs::path folder = cacheFolder_ / "tree";
+  WriteFile(folder / "a.txt", "A");
+  WriteFile(folder / "sub dir/b.txt", "B");
+  RawHttpServer dav([](const std::string& line) {
+    if (line.rfind("MKCOL /up/ ", 0) == 0) return 405;  // exists already
+    return line.rfind("MKCOL /locked/", 0) == 0 ? 403 : 201;
+  });
+  EXPECT_EQ(NetUploadFolder(dav.Url("/up").c_str(), folder.c_str()), 0);
+  std::vector<std::string> requests = dav.Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0], "MKCOL /up/");
+  std::sort(requests.begin() + 1, requests.end());  // folders are read in no set order
+  EXPECT_EQ(requests[1], "MKCOL /up/sub%20dir/");
+  EXPECT_EQ(requests[2], "PUT /up/a.txt");
+  EXPECT_EQ(requests[3], "PUT /up/sub%20dir/b.txt");
+  EXPECT_EQ(NetUploadFolder(dav.Url("/locked").c_str(), folder.c_str()), 1);
+  EXPECT_EQ(NetMapError(), kNetLibAccessDenied);
+  EXPECT_EQ(dav.Requests().size(), 5u);  // nothing sent after the refusal
 }
 
 // A server that never answers: the open gives up after the timeout set here, with its error.

@@ -7,4 +7,9 @@ TEST_MODULE_EXPORT int TestModuleAnswer() {
   return 42;
 }
 TEST_MODULE_EXPORT int TestModuleValue = 7;
+// Defined but not exported: found only in the module's symbol table.
+__attribute__((visibility("hidden"))) int TestModuleHidden = 5;
+__attribute__((visibility("hidden"))) int TestModuleHiddenAnswer() {
+  return TestModuleHidden;
+}
 }

@@ -325,4 +325,35 @@ TEST(FmtStringDifferential, WideStringsAndCharactersMatchSnprintf) {
   EXPECT_GE(diff.checked(), 1500);
 }
 
+// The conversions the engine writes itself, at the values where their digits are hard to get
+// right: halfway cases, powers of ten, the ends of the double range, every precision up to the
+// engine's own limit and past it, and 'c' in and out of a field.
+TEST(FmtStringDifferential, DirectConversionsMatchSnprintfAtTheirEdges) {
+  Differential diff;
+  const double kValues[] = {0.5,       1.5,     2.5,     0.125,   0.05,   9.5,
+                            99.95,     1e15,    1e16,    1e17,    1e22,   1e23,
+                            123456789, 0.1,     1.0 / 3, -0.0,    5e-324, 2.2250738585072014e-308,
+                            DBL_MAX,   -1e-300, 4.35,    0.00015, 1e-5,   999999.5};
+  const char* kFlags[] = {"", "-", "0", "+", " ", "+0", "- ", "#"};
+  for (double value : kValues) {
+    for (const char* flags : kFlags) {
+      for (char letter : std::string("feEgG")) {
+        for (int precision = -1; precision <= 63; precision += precision < 20 ? 1 : 21) {
+          std::string format = std::string("%") + flags + (precision % 3 == 0 ? "12" : "");
+          if (precision >= 0) format += "." + std::to_string(precision);
+          format += letter;
+          diff.Check(format, 0, nullptr, value);
+        }
+      }
+    }
+  }
+  for (int c : {1, int{'x'}, 0xE9})  // a zero byte ends the text, unlike snprintf's count
+    for (const char* format : {"%c", "%3c", "%-3c", "%1c", "[%c]"})
+      diff.Check(format, 0, nullptr, c);
+  for (int64_t value : {int64_t{0}, int64_t{-1}, INT64_MIN, INT64_MAX, int64_t{4294967296}})
+    for (const char* format : {"%lld", "%20lld", "%-20lld", "%020lld", "%llx", "%llX", "%llo"})
+      diff.Check(format, 0, nullptr, static_cast<long long>(value));
+  EXPECT_GE(diff.checked(), 5000);
+}
+
 }  // namespace

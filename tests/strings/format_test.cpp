@@ -224,7 +224,7 @@ TEST(FmtString, SpecificationsTheRunTimeMustNotSeeArePrintedAsTheyStand) {
   }
 }
 
-// A star stands for the text of its argument, digits after it included: the specification the
+// A star stands for the text of its argument, digits after it included: the conversion the
 // run-time then gets is the expanded one.
 TEST(FmtString, StarsFollowedByDigitsAreExpandedAsText) {
   struct Row {

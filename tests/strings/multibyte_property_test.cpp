@@ -37,9 +37,15 @@ struct Text {
   int chars() const { return static_cast<int>(boundaries.size()) - 1; }
 };
 
+// What a generator draws: the mix of every kind of character, or long texts of mostly-ASCII
+// words, of wide characters only, or of UTF-8 with broken sequences (which the stepping
+// still divides: a lead byte takes the bytes it announces, a stray continuation byte stands alone).
+enum class Style { kMixed, kMostlyAscii, kAllWide, kBrokenUtf8 };
+
 class TextGenerator {
  public:
-  TextGenerator(int enc, uint32_t seed) : enc_(enc), table_(EncLeadTrailTable(enc)), rng_(seed) {}
+  TextGenerator(int enc, uint32_t seed, Style style = Style::kMixed)
+      : enc_(enc), table_(EncLeadTrailTable(enc)), rng_(seed), style_(style) {}
 
   int Below(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
 
@@ -47,7 +53,9 @@ class TextGenerator {
     Text text;
     text.boundaries.push_back(0);
     for (int n = Below(maxChars + 1); n > 0; --n) {
-      if (enc_ == kDialogUtf8)
+      if (style_ != Style::kMixed)
+        AddStyled(text);
+      else if (enc_ == kDialogUtf8)
         AddUtf8(text);
       else if (enc_ == kDialogHostRoman)
         Add(text, {Byte(1, 255)});
@@ -108,19 +116,56 @@ class TextGenerator {
     }
   }
 
-  void AddUtf8(Text& text) {
+  void AddUtf8(Text& text) { AddUtf8From(text, 0); }
+
+  // A UTF-8 character of a length drawn from first + 1 to four bytes.
+  void AddUtf8From(Text& text, int first) {
     static const int32_t kRanges[4][2] = {
         {0x01, 0x7F}, {0x80, 0x7FF}, {0x800, 0xFFFF}, {0x10000, 0x10FFFF}};
-    const int32_t* range = kRanges[Below(4)];
+    const int32_t* range = kRanges[first + Below(4 - first)];
     char out[4];
     int n = Utf8Encode(range[0] + Below(range[1] - range[0] + 1), out);
     text.bytes.append(out, static_cast<size_t>(n));
     text.boundaries.push_back(static_cast<int>(text.bytes.size()));
   }
 
+  // A wide character: two bytes of the tables, or a UTF-8 character of two to four bytes.
+  void AddWide(Text& text) {
+    if (enc_ == kDialogHostRoman) {
+      Add(text, {Byte(0x80, 0xFF)});
+      return;
+    }
+    if (enc_ != kDialogUtf8) {
+      Add(text, {Lead(), Trail()});
+      return;
+    }
+    AddUtf8From(text, 1);
+  }
+
+  void AddStyled(Text& text) {
+    if (style_ == Style::kAllWide || (style_ == Style::kMostlyAscii && Below(8) == 0)) {
+      AddWide(text);
+    } else if (style_ == Style::kMostlyAscii) {
+      Add(text, {Below(6) == 0 ? ' ' : Byte('a', 'e')});
+    } else if (Below(3) != 0) {
+      AddWide(text);
+    } else if (Below(2) == 0) {
+      Add(text, {Byte(0x80, 0xBF)});  // a stray continuation byte
+    } else {
+      // A lead byte followed by as many bytes as it announces, of any kind but zero.
+      std::string broken(1, Byte(0xC2, 0xF4));
+      while (broken.size() <
+             static_cast<size_t>(Utf8SequenceLength(static_cast<unsigned char>(broken[0]))))
+        broken += Below(2) == 0 ? Byte('a', 'c') : Byte(0x80, 0xFF);
+      text.bytes += broken;
+      text.boundaries.push_back(static_cast<int>(text.bytes.size()));
+    }
+  }
+
   int enc_;
   const LeadTrailTable* table_;
   std::mt19937 rng_;
+  Style style_;
 };
 
 // A heap block of exactly size bytes (at least one) holding initial, so that AddressSanitizer
@@ -252,6 +297,50 @@ TEST_P(MultibyteProperties, CountsBoundariesAndSearchesFromThem) {
     EXPECT_EQ(MbFind(s.bytes.c_str(), needle.c_str(), enc), expected)
         << testing::PrintToString(needle);
     if (HasFailure()) return;
+  }
+}
+
+// Long texts where the cut and the search step back from where they land: every cut of
+// MbCopyN and MbTruncate, and MbFind of needles taken from anywhere in the text, which the C
+// library may find first inside a character.
+TEST_P(MultibyteProperties, LongTextsCutAndSearchAtBoundaries) {
+  const int enc = GetParam();
+  std::vector<Style> styles = {Style::kMostlyAscii, Style::kAllWide};
+  if (enc == kDialogUtf8) styles.push_back(Style::kBrokenUtf8);
+  for (Style style : styles) {
+    TextGenerator gen(enc, 0x10A6 + static_cast<uint32_t>(enc) * 7 + static_cast<uint32_t>(style),
+                      style);
+    for (int round = 0; round < 40; ++round) {
+      Text s = gen.Make(300);
+      const int length = static_cast<int>(s.bytes.size());
+      SCOPED_TRACE(testing::Message() << "style " << static_cast<int>(style) << " round " << round
+                                      << " s " << testing::PrintToString(s.bytes));
+      if (style != Style::kBrokenUtf8) {
+        for (int size = 0; size <= length + 2; ++size) {
+          auto copy = Block("", size);
+          int copied = MbCopyN(copy.get(), s.bytes.c_str(), size, enc);
+          EXPECT_EQ(copied, size < 1 ? 0 : s.Cut(size - 1)) << size;
+          auto cut = Block(s.bytes, 0);
+          MbTruncate(cut.get(), size, enc);
+          EXPECT_EQ(static_cast<int>(std::strlen(cut.get())), size >= length ? length : s.Cut(size))
+              << size;
+        }
+      }
+      for (int k = 0; k < 20 && length > 0; ++k) {
+        int from = gen.Below(length);
+        std::string needle = s.bytes.substr(from, 1 + gen.Below(std::min(length - from, 6)));
+        int expected = -1;
+        for (int b : s.boundaries)
+          if (b < length && s.bytes.compare(b, needle.size(), needle) == 0) {
+            expected = b;
+            break;
+          }
+        auto text = Block(s.bytes, 0);  // exactly the text's bytes, so a read past them is caught
+        EXPECT_EQ(MbFind(text.get(), needle.c_str(), enc), expected)
+            << testing::PrintToString(needle);
+      }
+      if (HasFailure()) return;
+    }
   }
 }
 

@@ -1,0 +1,43 @@
+# What `cmake --install` puts in a prefix for plug-in authors: the headers, the library and the
+# platform library, the resource compiler, the simulator with the host's converters and the Tansel
+# plug-in as a reference, and the package that find_package(Tansel) reads.
+include(CMakePackageConfigHelpers)
+
+set(TANSEL_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tansel)
+set(TANSEL_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tansel)
+set(TANSEL_INSTALL_MODULEDIR ${CMAKE_INSTALL_LIBDIR}/tansel)
+
+# Every header of the library's folders, whichever folders there are; not those of the simulator,
+# the tests or a build tree inside the source tree.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tansel
+  FILES_MATCHING PATTERN "*.h" PATTERN "*.inc"
+  PATTERN ".*" EXCLUDE PATTERN "build*" EXCLUDE PATTERN "tests" EXCLUDE PATTERN "bench" EXCLUDE
+  PATTERN "examples" EXCLUDE PATTERN "hostsim" EXCLUDE PATTERN "scripts" EXCLUDE
+  PATTERN "cmake" EXCLUDE PATTERN "plugin" EXCLUDE)
+
+set_target_properties(tansel-hostsim PROPERTIES EXPORT_NAME hostsim
+  INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+set_target_properties(tansel_host_server tansel_plugin PROPERTIES
+  INSTALL_RPATH "$ORIGIN/..")
+install(TARGETS tansel tansel_platform tansel_rc tansel-hostsim EXPORT TanselTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# NetLib is loaded from beside the platform library.
+install(TARGETS tansel_netlib LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS tansel_plugin tansel_host_server LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})
+install(DIRECTORY ${TANSEL_ICU_DATA_PARENT}/icu_data DESTINATION ${TANSEL_INSTALL_DATADIR}
+  PATTERN "*.stamp" EXCLUDE)
+# The class registry that makes the installed simulator the host of client programs, written with
+# the prefix it is installed to.
+install(CODE "file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TANSEL_INSTALL_DATADIR}/com_registry.txt\"
+  \"# Classes and their server modules, for TANSEL_COM_REGISTRY.\\n{539DB5D0-C0C6-11D0-985E-0060970BEC0B} \${CMAKE_INSTALL_PREFIX}/${TANSEL_INSTALL_MODULEDIR}/$<TARGET_FILE_NAME:tansel_host_server>\\n\")")
+
+install(EXPORT TanselTargets NAMESPACE Tansel:: DESTINATION ${TANSEL_INSTALL_CMAKEDIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TanselConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/TanselConfig.cmake INSTALL_DESTINATION ${TANSEL_INSTALL_CMAKEDIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
+  COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/TanselConfig.cmake ${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/TanselPlugin.cmake ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map
+  DESTINATION ${TANSEL_INSTALL_CMAKEDIR})

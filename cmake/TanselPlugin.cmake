@@ -1,0 +1,88 @@
+# The functions that build a plug-in module and its resources. Included by the source tree and by
+# the installed package (TanselConfig.cmake), which set:
+#   TANSEL_PLUGIN_LIBRARY   the library target plug-ins link (tansel or Tansel::tansel)
+#   TANSEL_RC_COMMAND       the resource compiler target (tansel_rc or Tansel::rc)
+#   TANSEL_EXPORTS_MAP      the version script that leaves F_ApiClientInit the module's only export
+#                           (on Windows, the module-definition file that names it)
+include_guard(GLOBAL)
+
+# tansel_add_resources(target script): compiles the resource script (relative to the calling
+# folder) into the target, so that FindResourceA and GetFileVersionInfoA find its resources. One
+# script per module.
+function(tansel_add_resources target script)
+  get_filename_component(script_path ${script} ABSOLUTE)
+  if(WIN32)
+    # Windows' own resource compiler (windres). Scripts include no header, so VS_VERSION_INFO gets
+    # the value Windows' headers give it (else windres would name the block by the word).
+    set_property(SOURCE ${script_path} APPEND PROPERTY COMPILE_DEFINITIONS VS_VERSION_INFO=1)
+    target_sources(${target} PRIVATE ${script_path})
+    return()
+  endif()
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${TANSEL_RC_COMMAND} ${script_path} ${output} ${output}.d
+    DEPENDS ${TANSEL_RC_COMMAND} ${script_path}
+    DEPFILE ${output}.d
+    COMMENT "Compiling the resources of ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE ${output})
+endfunction()
+
+# A client callback defined with the wrong parameters is a new C++ overload that never runs; it is
+# also a global function without a previous declaration, which this makes an error.
+function(_tansel_refuse_stray_callbacks target)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANG_AND_ID:CXX,GNU>:-Werror=missing-declarations>
+    $<$<COMPILE_LANG_AND_ID:CXX,Clang,AppleClang>:-Werror=missing-prototypes>)
+endfunction()
+
+# tansel_add_plugin(NAME SOURCES source... [RESOURCES script] [EXCLUDE_FROM_ALL]): a plug-in
+# module the host loads. It links the library, hides every symbol but F_ApiClientInit (kept from
+# the library's archive and exported by the version script), refuses undefined symbols at link
+# time, and compiles the version resource the library reads to describe the client to the host.
+function(tansel_add_plugin name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "EXCLUDE_FROM_ALL" "RESOURCES" "SOURCES")
+  if(NOT arg_SOURCES)
+    message(FATAL_ERROR "tansel_add_plugin(${name}): SOURCES is required")
+  endif()
+  set(exclude)
+  if(arg_EXCLUDE_FROM_ALL)
+    set(exclude EXCLUDE_FROM_ALL)
+  endif()
+  add_library(${name} MODULE ${exclude} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${TANSEL_PLUGIN_LIBRARY})
+  set_target_properties(${name} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    LINK_DEPENDS ${TANSEL_EXPORTS_MAP})
+  if(WIN32)
+    # NAME.dll, whose module-definition file names its one export.
+    target_sources(${name} PRIVATE ${TANSEL_EXPORTS_MAP})
+    set_target_properties(${name} PROPERTIES PREFIX "")
+    target_link_options(${name} PRIVATE -Wl,--undefined=F_ApiClientInit -Wl,--no-undefined)
+  else()
+    target_link_options(${name} PRIVATE
+      -Wl,--undefined=F_ApiClientInit
+      -Wl,--version-script=${TANSEL_EXPORTS_MAP}
+      -Wl,--no-undefined)
+  endif()
+  _tansel_refuse_stray_callbacks(${name})
+  if(arg_RESOURCES)
+    tansel_add_resources(${name} ${arg_RESOURCES})
+  else()
+    message(WARNING "tansel_add_plugin(${name}): no RESOURCES; the host sees a client without a name")
+  endif()
+endfunction()
+
+# tansel_add_client(NAME SOURCES source... [RESOURCES script]): the same callbacks as a program of
+# its own that connects to a running host (its main calls HostRunClient).
+function(tansel_add_client name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "RESOURCES" "SOURCES")
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${TANSEL_PLUGIN_LIBRARY})
+  _tansel_refuse_stray_callbacks(${name})
+  if(arg_RESOURCES)
+    tansel_add_resources(${name} ${arg_RESOURCES})
+  endif()
+endfunction()
