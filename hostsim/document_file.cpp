@@ -36,13 +36,19 @@ struct Checker {
     return false;
   }
 
+  // A key from the file as messages show it: quoted, with control characters and invalid bytes
+  // escaped, so that the message stays one line whatever the key holds.
+  static std::string Quoted(const std::string& key) {
+    return json(key).dump(-1, ' ', false, json::error_handler_t::replace);
+  }
+
   // Every key of object must be one of allowed: a misspelt key would otherwise be ignored.
   bool KnownKeys(const std::string& where, const json& object,
                  std::initializer_list<const char*> allowed) {
     for (auto& [key, value] : object.items()) {
       bool known = false;
       for (const char* name : allowed) known = known || key == name;
-      if (!known) return Fail(where, "unknown key \"" + key + "\"");
+      if (!known) return Fail(where, "unknown key " + Quoted(key));
     }
     return true;
   }
@@ -51,7 +57,7 @@ struct Checker {
     char* end = nullptr;
     long value = std::strtol(key.c_str(), &end, 10);
     if (key.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
-      return Fail(where, "property key \"" + key + "\" is not a property number");
+      return Fail(where, "property key " + Quoted(key) + " is not a property number");
     }
     number = static_cast<int32_t>(value);
     return true;

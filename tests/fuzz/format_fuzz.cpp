@@ -66,7 +66,8 @@ bool Plan(const std::string& format, FuzzedDataProvider& input, Arena& arena, Ar
           std::vector<std::unique_ptr<char[]>>& blocks) {
   int slots = 0, doubles = 0, digits = 0;
   for (char c : format) {
-    digits = (c >= '0' && c <= '9') ? digits + 1 : 0;
+    // A star next to digits is expanded into them, so it counts as digits too.
+    digits = ((c >= '0' && c <= '9') || c == '*') ? digits + 1 : 0;
     if (digits > 3) return false;
   }
   auto take = [&](uint64_t value) {

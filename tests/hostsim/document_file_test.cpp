@@ -81,6 +81,9 @@ TEST(DocumentFile, BadFilesAreNamedWithTheirProblem) {
        "documents[0]: unknown key \"marker\""},
       {__LINE__, R"({"documents": [{"markers": [{"type": "Tansel", "txt": "x"}]}]})",
        "documents[0].markers[0]: unknown key \"txt\""},
+      // Keys are shown escaped: the message stays one line (a fuzzing find).
+      {__LINE__, R"({"documents": [{"nex\nt": 0}]})", "unknown key \"nex\\nt\""},
+      {__LINE__, R"({"documents": [{"ints": {"1\u0007": 1}}]})", "property key \"1\\u0007\""},
   };
   for (const BadFile& row : rows) {
     SCOPED_TRACE(row.line);
@@ -89,6 +92,7 @@ TEST(DocumentFile, BadFilesAreNamedWithTheirProblem) {
     EXPECT_FALSE(ParseDocuments(row.json, "docs.json", docs, error));
     EXPECT_NE(error.find("docs.json: "), std::string::npos) << error;
     EXPECT_NE(error.find(row.problem), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     EXPECT_TRUE(docs.empty());
   }
 }
