@@ -1,6 +1,9 @@
 // Byte strings: equality, prefixes and suffixes, and ordering, exact and case-insensitive.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "strings/byte_blocks_internal.h"
 #include "strings/byte_string.h"
 #include "strings/byte_string_internal.h"
 
@@ -12,105 +15,76 @@ inline unsigned char Exact(char c) {
 
 constexpr int64_t kWhole = INT64_MAX;  // no bound: the terminators stop the comparison
 
-// Blocks compared with a loop the compiler turns into vector instructions: no early exit inside.
-constexpr size_t kBlock = 64;
-
-inline bool SameWord(const unsigned char* a, const unsigned char* b) {
-  uint64_t x, y;
-  std::memcpy(&x, a, 8);
-  std::memcpy(&y, b, 8);
-  return x == y;
-}
-
-// The first index below m at which a and b differ, or m; both are readable for m bytes.
-size_t Mismatch(const unsigned char* a, const unsigned char* b, size_t m) {
-  size_t i = 0;
-  // Long equal stretches go to the C library's memcmp, which only says whether they differ.
-  constexpr size_t kChunk = 256;
-  while (i + kChunk <= m && std::memcmp(a + i, b + i, kChunk) == 0) i += kChunk;
-  for (; i + kBlock <= m; i += kBlock) {
-    uint64_t any = 0;
-    for (size_t k = 0; k < kBlock; k += 8) {
-      uint64_t x, y;
-      std::memcpy(&x, a + i + k, 8);
-      std::memcpy(&y, b + i + k, 8);
-      any |= x ^ y;
-    }
-    if (any != 0) break;
-  }
-  for (; i + 8 <= m && SameWord(a + i, b + i); i += 8) {
-  }
-  while (i < m && a[i] == b[i]) ++i;
-  return i;
-}
-
-// The bits in which x and y differ, less a case difference of an ASCII letter: 0 when
-// CaseLowerTable folds them alike through that rule (it lowers exactly 'A' to 'Z' below 0x80).
-// Written without branches, for vector instructions.
-inline unsigned char AsciiFoldDifference(unsigned char x, unsigned char y) {
-  auto letter = static_cast<unsigned char>((x | 0x20) - 'a');
-  auto caseBit = static_cast<unsigned char>(letter < 26 ? 0x20 : 0);
-  return static_cast<unsigned char>((x ^ y) & ~caseBit);
-}
-
-// The first index below m at which a and b differ once folded, or m. Blocks that are equal or
-// differ only in the case of ASCII letters pass at once; any other block is folded through the
+// Non-zero lanes where x and y stop being equal under Map: bytes that differ, for Fold bytes that
+// differ other than by the case of an ASCII letter. A block where no lane is set is equal under
+// CaseLowerTable too (it lowers exactly 'A' to 'Z' below 0x80 and maps bytes from 0x80 up to bytes
+// from 0x80 up); a set lane may still be equal there (accented letters), and the caller asks the
 // table.
-// The case-blind differences of n byte pairs ORed together, without branches: vector instructions.
-template <size_t n>
-unsigned char FoldedBlockDifference(const unsigned char* a, const unsigned char* b) {
-  unsigned char differ = 0;
-  for (size_t k = 0; k < n; ++k) differ |= AsciiFoldDifference(a[k], b[k]);
-  return differ;
+template <unsigned char (*Map)(char)>
+inline Lanes Differences(Lanes x, Lanes y) {
+  Lanes d = x ^ y;
+  if constexpr (Map == Fold) {
+    // 'a' to 'z' become -128 to -103 as signed lanes: one signed comparison finds the letters.
+    auto shifted =
+        reinterpret_cast<SignedLanes>((x | 0x20) + static_cast<unsigned char>(0x80 - 'a'));
+    auto letter = reinterpret_cast<Lanes>(shifted < static_cast<signed char>(-128 + 26));
+    d &= ~(letter & 0x20);
+  }
+  return d;
 }
 
-size_t FoldedMismatch(const unsigned char* a, const unsigned char* b, size_t m) {
-  size_t i = 0;
-  while (i + kBlock <= m) {
-    if (FoldedBlockDifference<kBlock>(a + i, b + i) == 0) {
-      i += kBlock;
-      continue;
-    }
-    for (size_t end = i + kBlock; i < end; ++i)
-      if (CaseLowerTable[a[i]] != CaseLowerTable[b[i]]) return i;
-  }
-  while (i + 16 <= m && FoldedBlockDifference<16>(a + i, b + i) == 0) i += 16;
-  for (; i < m; ++i)
-    if (CaseLowerTable[a[i]] != CaseLowerTable[b[i]]) return i;
-  return i;
+// Set lanes where block x of a and block y of b stop the comparison: a difference under Map, or
+// a's terminator.
+template <unsigned char (*Map)(char)>
+inline Lanes Stops(Lanes x, Lanes y) {
+  return Differences<Map>(x, y) | Terminators(x);
 }
 
 // Compares at most n bytes mapped through Map (Exact or Fold); the difference of the first mapped
 // bytes that differ, or 0. A terminator ends the comparison only where both strings share it.
-// Both lengths are taken first with the C library, so the comparison itself runs over bytes known
-// to be there.
+// One pass over both strings, in blocks as far as neither reaches a page end and single bytes
+// where one does.
 template <unsigned char (*Map)(char)>
-int CompareMapped(const char* a, const char* b, int64_t n) {
-  // Most strings differ or end within their first bytes: those are compared one by one.
-  constexpr int64_t kHead = 16;
-  for (int64_t i = 0; i < kHead; ++i) {
-    if (i >= n) return 0;
-    int d = Map(a[i]) - Map(b[i]);
+__attribute__((no_sanitize("address"))) int CompareMapped(const char* sa, const char* sb,
+                                                          int64_t bound) {
+  if (bound <= 0) return 0;
+  auto* a = reinterpret_cast<const unsigned char*>(sa);
+  auto* b = reinterpret_cast<const unsigned char*>(sb);
+  size_t n = static_cast<size_t>(bound);
+  size_t i = 0;
+  for (;;) {
+    // Bytes from i that both pages and the bound hold.
+    size_t room = std::min(std::min(PageRest(a + i), PageRest(b + i)), n - i);
+    if (room >= kLanes) {
+      size_t end = i + room;
+      // Most strings end or differ in their first block: it goes first, on its own.
+      Lanes stops = Stops<Map>(Load(a + i), Load(b + i));
+      while (!AnyLane(stops)) {
+        i += kLanes;
+        // Four blocks tested together: long equal stretches.
+        for (; end - i >= 4 * kLanes; i += 4 * kLanes) {
+          Lanes x0 = Load(a + i), x1 = Load(a + i + kLanes);
+          Lanes x2 = Load(a + i + 2 * kLanes), x3 = Load(a + i + 3 * kLanes);
+          Lanes d = Differences<Map>(x0, Load(b + i)) | Differences<Map>(x1, Load(b + i + kLanes)) |
+                    Differences<Map>(x2, Load(b + i + 2 * kLanes)) |
+                    Differences<Map>(x3, Load(b + i + 3 * kLanes));
+          Lanes low = x0 < x1 ? x0 : x1;
+          Lanes high = x2 < x3 ? x2 : x3;
+          if (AnyLane(d | Terminators(low < high ? low : high))) break;
+        }
+        if (end - i < kLanes) break;
+        stops = Stops<Map>(Load(a + i), Load(b + i));
+      }
+      if (end - i < kLanes) continue;  // the room is used up: measure it again
+      i += FirstLane(stops);
+    } else if (i >= n) {
+      return 0;
+    }
+    // a[i] and b[i] are there: at a stopping lane, or a single step near a page end or the bound.
+    int d = Map(static_cast<char>(a[i])) - Map(static_cast<char>(b[i]));
     if (d != 0 || a[i] == 0) return d;
+    ++i;
   }
-  if (n != kWhole) n -= kHead;
-  a += kHead;
-  b += kHead;
-  if (n <= 0) return 0;
-  size_t limit = static_cast<size_t>(n);
-  size_t la =
-      n == kWhole ? std::strlen(a) : static_cast<size_t>(StrLengthN(a, static_cast<int>(n)));
-  const void* end = std::memchr(b, 0, la);
-  size_t m = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - b) : la;
-  auto* ua = reinterpret_cast<const unsigned char*>(a);
-  auto* ub = reinterpret_cast<const unsigned char*>(b);
-  size_t i;
-  if constexpr (Map == Exact)
-    i = Mismatch(ua, ub, m);
-  else
-    i = FoldedMismatch(ua, ub, m);
-  if (i >= limit) return 0;      // equal over the whole bound
-  return Map(a[i]) - Map(b[i]);  // both bytes are there: i is at most either length
 }
 
 template <unsigned char (*Map)(char)>

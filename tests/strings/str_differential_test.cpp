@@ -1,12 +1,15 @@
 // The byte-string operations beside the C library and beside byte-at-a-time models, on seeded
 // random strings long enough to cross the word and block steps of the fast paths, with long
 // common prefixes and case-only differences. Every string sits in a heap block of exactly its
-// size, so that AddressSanitizer catches a read past a terminator.
+// size, so that AddressSanitizer catches a read past a terminator; the comparisons, which read
+// whole blocks up to a page end on purpose, are checked around page ends instead.
 #include <gtest/gtest.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 
@@ -158,6 +161,144 @@ TEST(ByteStringDifferential, CopiesAppendsAndSearchesMatchTheCLibrary) {
     const char* hit = std::strstr(src.get(), n.get());
     int expected = length == 0 ? -1 : hit != nullptr ? static_cast<int>(hit - src.get()) : -1;
     EXPECT_EQ(StrFind(src.get(), n.get()), expected) << testing::PrintToString(needle);
+    if (HasFailure()) return;
+  }
+}
+
+// Strings that end at, just before and just past a page end: the comparisons read whole blocks
+// only where both strings have room before a page end, and what lies past a terminator (random
+// bytes here) must never decide a result. Lengths, ends, differences and bounds are drawn at
+// random over the edges: case pairs, pairs that differ by 0x20 without being letters, accented
+// pairs that fold alike, a terminator against a blank.
+class PageBuffer {
+ public:
+  static constexpr size_t kPage = 4096;
+  PageBuffer() : bytes_(static_cast<char*>(::operator new(3 * kPage, std::align_val_t(kPage)))) {}
+  ~PageBuffer() { ::operator delete(bytes_, std::align_val_t(kPage)); }
+  PageBuffer(const PageBuffer&) = delete;
+  PageBuffer& operator=(const PageBuffer&) = delete;
+  char* At(size_t i) { return bytes_ + i; }
+
+ private:
+  char* bytes_;
+};
+
+TEST(ByteStringDifferential, ComparisonsAroundPageEnds) {
+  static const unsigned char kAlphabet[] = {'a',  'A',  'b',  'z',  'Z',  '@',  '`',  '[',
+                                            '{',  ' ',  0x11, '1',  0x80, 0x8A, 0xE7, 0x87,
+                                            0xC0, 0xE0, 0xA7, 0xFF, 0x7F, 0x5F};
+  std::mt19937 rng(0x9A6E);
+  auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+  auto letter = [&] { return static_cast<char>(kAlphabet[below(sizeof kAlphabet)]); };
+  PageBuffer buffer;
+  constexpr size_t kPage = PageBuffer::kPage;
+  for (size_t i = 0; i < 3 * kPage; ++i) *buffer.At(i) = static_cast<char>(rng());
+  for (int round = 0; round < 40000; ++round) {
+    std::string sa(static_cast<size_t>(below(81)), ' ');
+    for (char& c : sa) c = letter();
+    std::string sb = sa;
+    switch (below(4)) {
+      case 0:  // case changes
+        for (char& c : sb)
+          if (below(2) == 0) c = static_cast<char>(CaseUpperTable[static_cast<unsigned char>(c)]);
+        break;
+      case 1:  // one byte changed, possibly to a terminator
+        if (!sb.empty()) {
+          sb[static_cast<size_t>(below(static_cast<int>(sb.size())))] =
+              below(8) == 0 ? 0 : letter();
+          sb.resize(std::strlen(sb.c_str()));
+        }
+        break;
+      case 2:  // cut short or made longer
+        if (below(2) == 0) {
+          sb.resize(static_cast<size_t>(below(static_cast<int>(sb.size()) + 1)));
+        } else {
+          for (int k = below(20); k >= 0; --k) sb += letter();
+        }
+        break;
+      default:
+        break;
+    }
+    // The terminators at kPage and 2 * kPage, give or take 40 bytes: a string ends before a page
+    // end, on its last byte, or runs over it.
+    size_t endA = kPage + static_cast<size_t>(below(81)) - 40;
+    size_t endB = 2 * kPage + static_cast<size_t>(below(81)) - 40;
+    char* a = buffer.At(endA - sa.size());
+    char* b = buffer.At(endB - sb.size());
+    std::memcpy(a, sa.c_str(), sa.size() + 1);
+    std::memcpy(b, sb.c_str(), sb.size() + 1);
+    for (size_t k = 1; k <= 48; ++k) {
+      a[sa.size() + k] = static_cast<char>(rng());
+      b[sb.size() + k] = static_cast<char>(rng());
+    }
+    int n = below(static_cast<int>(std::max(sa.size(), sb.size())) + 20) - 2;
+    SCOPED_TRACE(testing::Message() << "round " << round << " n " << n << " ends " << endA % kPage
+                                    << " " << endB % kPage << "\n"
+                                    << testing::PrintToString(sa) << "\n"
+                                    << testing::PrintToString(sb));
+    EXPECT_EQ(StrCompare(a, b), Model(a, b, INT32_MAX, Same));
+    EXPECT_EQ(StrCompare(b, a), Model(b, a, INT32_MAX, Same));
+    EXPECT_EQ(StrCompareN(a, b, n), Model(a, b, n, Same));
+    EXPECT_EQ(StrICompare(a, b), Model(a, b, INT32_MAX, Lower));
+    EXPECT_EQ(StrICompare(b, a), Model(b, a, INT32_MAX, Lower));
+    EXPECT_EQ(StrICompareN(a, b, n), Model(a, b, n, Lower));
+    if (HasFailure()) return;
+  }
+}
+
+// Lengths, copies and appends of strings that end around a page end, with random bytes past the
+// terminator; and copies whose source and destination overlap, either way round.
+TEST(ByteStringDifferential, CopiesAroundPageEndsAndOverlapping) {
+  std::mt19937 rng(0xC0B1);
+  auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+  auto text = [&](int length) {
+    std::string s(static_cast<size_t>(length), ' ');
+    for (char& c : s) c = static_cast<char>(1 + below(255));
+    return s;
+  };
+  PageBuffer buffer;
+  constexpr size_t kPage = PageBuffer::kPage;
+  for (size_t i = 0; i < 3 * kPage; ++i) *buffer.At(i) = static_cast<char>(rng());
+  for (int round = 0; round < 20000; ++round) {
+    std::string s = text(below(81));
+    size_t end = kPage + static_cast<size_t>(below(81)) - 40;
+    char* src = buffer.At(end - s.size());
+    std::memcpy(src, s.c_str(), s.size() + 1);
+    for (size_t k = 1; k <= 48; ++k) src[s.size() + k] = static_cast<char>(rng());
+    int length = static_cast<int>(s.size());
+    int size = below(length + 40) - 2;
+    SCOPED_TRACE(testing::Message() << "round " << round << " end " << end % kPage << " size "
+                                    << size << " " << testing::PrintToString(s));
+    EXPECT_EQ(StrLength(src), length);
+
+    std::string copy(s.size() + 8, '#');
+    StrCopy(copy.data(), src);
+    EXPECT_EQ(copy, s + '\0' + std::string(7, '#'));
+
+    std::string bounded(static_cast<size_t>(std::max(size, 0)) + 8, '#');
+    int want = size <= 0 ? 0 : std::min(length, size - 1);
+    EXPECT_EQ(StrCopyN(bounded.data(), src, size), want);
+    std::string expected(bounded.size(), '#');
+    if (size > 0) {
+      std::memcpy(expected.data(), s.data(), static_cast<size_t>(want));
+      expected[static_cast<size_t>(want)] = 0;
+    }
+    EXPECT_EQ(bounded, expected);
+
+    std::string head = text(below(40));
+    std::string appended = head + std::string(s.size() + 8, '#');
+    appended[head.size()] = 0;
+    EXPECT_EQ(StrAppend(appended.data(), src), static_cast<int>(head.size() + s.size()));
+    EXPECT_EQ(appended, head + s + '\0' + std::string(7, '#'));
+
+    // The same text inside one block, copied over itself shifted by up to 40 bytes either way.
+    std::string block = text(length + 90);
+    std::memcpy(block.data() + 45, s.c_str(), s.size() + 1);
+    std::string moved = block;
+    int shift = below(81) - 40;
+    std::memmove(moved.data() + 45 + shift, s.c_str(), s.size() + 1);
+    StrCopy(block.data() + 45 + shift, block.data() + 45);
+    EXPECT_EQ(block, moved) << "shift " << shift;
     if (HasFailure()) return;
   }
 }
