@@ -82,24 +82,73 @@ inline const PairBytes& PairBytesFor(const LeadTrailTable* table) {
 
 constexpr int kPairBlock = 64;
 
-// True when all kPairBlock bytes from p lie in the ranges of pb (a loop without early exit, which
-// the compiler turns into vector instructions).
-inline bool AllPairBytes(const PairBytes& pb, const char* p) {
-  const unsigned char first0 = pb.first[0], span0 = pb.last[0] - pb.first[0];
-  const unsigned char first1 = pb.first[1], span1 = pb.last[1] - pb.first[1];
-  unsigned char outside = 0;
-  if (pb.count == 1) {  // one range: half the work
-    for (int k = 0; k < kPairBlock; ++k)
-      outside |= static_cast<unsigned char>(static_cast<unsigned char>(p[k] - first0) > span0);
-    return outside == 0;
+// Sixteen bytes at a time, in the vector registers every target has; loads need no alignment.
+typedef unsigned char PairLanes __attribute__((vector_size(16)));
+typedef unsigned char PairLanesAnyAddress __attribute__((vector_size(16), aligned(1), may_alias));
+typedef uint64_t PairHalves __attribute__((vector_size(16)));
+
+inline PairLanes LoadPairLanes(const char* p) {
+  return *reinterpret_cast<const PairLanesAnyAddress*>(p);
+}
+
+inline bool AnyPairLane(PairLanes v) {
+  PairHalves h = reinterpret_cast<PairHalves>(v);
+  return (h[0] | h[1]) != 0;
+}
+
+// Lanes (non-zero) of x outside both ranges of pb.
+inline PairLanes OutsidePairBytes(const PairBytes& pb, PairLanes x) {
+  PairLanes out0 =
+      reinterpret_cast<PairLanes>(static_cast<PairLanes>(x - pb.first[0]) >
+                                  static_cast<unsigned char>(pb.last[0] - pb.first[0]));
+  PairLanes out1 =
+      reinterpret_cast<PairLanes>(static_cast<PairLanes>(x - pb.first[1]) >
+                                  static_cast<unsigned char>(pb.last[1] - pb.first[1]));
+  return out0 & out1;
+}
+
+// The largest distance above first of the bytes in lanes blocks from b, each byte's distance
+// taken modulo 256 (bytes below first come out large).
+template <int lanes>
+inline PairLanes MostAbove(const char* b, unsigned char first) {
+  PairLanes even = LoadPairLanes(b) - first;
+  PairLanes odd = even;
+  for (int k = 1; k < lanes; ++k) {
+    PairLanes d = LoadPairLanes(b + 16 * k) - first;
+    if (k % 2 == 0) {
+      even = even > d ? even : d;
+    } else {
+      odd = odd > d ? odd : d;
+    }
   }
-  for (int k = 0; k < kPairBlock; ++k) {
-    auto c = static_cast<unsigned char>(p[k]);
-    auto d0 = static_cast<unsigned char>(c - first0);
-    auto d1 = static_cast<unsigned char>(c - first1);
-    outside |= static_cast<unsigned char>((d0 > span0) & (d1 > span1));
+  return even > odd ? even : odd;
+}
+
+// q moved back, not before start, over whole blocks that hold only bytes in the ranges of pb
+// (count 1 or 2): large blocks for long runs, then blocks of 16. Reads only start to q.
+inline const char* BackOverPairBlocks(const PairBytes& pb, const char* start, const char* q) {
+  if (pb.count == 1) {
+    // One range: every byte's distance above its first byte is at most the range's span.
+    const unsigned char first = pb.first[0];
+    const auto span = static_cast<unsigned char>(pb.last[0] - first);
+    while (q - start >= 128 &&
+           !AnyPairLane(reinterpret_cast<PairLanes>(MostAbove<8>(q - 128, first) > span)))
+      q -= 128;
+    while (q - start >= 16 &&
+           !AnyPairLane(reinterpret_cast<PairLanes>(MostAbove<1>(q - 16, first) > span)))
+      q -= 16;
+    return q;
   }
-  return outside == 0;
+  while (q - start >= kPairBlock) {
+    const char* b = q - kPairBlock;
+    PairLanes out =
+        OutsidePairBytes(pb, LoadPairLanes(b)) | OutsidePairBytes(pb, LoadPairLanes(b + 16)) |
+        OutsidePairBytes(pb, LoadPairLanes(b + 32)) | OutsidePairBytes(pb, LoadPairLanes(b + 48));
+    if (AnyPairLane(out)) break;
+    q = b;
+  }
+  while (q - start >= 16 && !AnyPairLane(OutsidePairBytes(pb, LoadPairLanes(q - 16)))) q -= 16;
+  return q;
 }
 
 // True when p, inside the text, starts a character of a double-byte table, given a character
@@ -115,7 +164,7 @@ inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, c
     // Every byte of a block before q may start a pair and end one, and q's byte may end one: the
     // block belongs to the run.
     if (++steps < 16 || pb.count == 0 || !table->trail[Byte(q[0])]) continue;
-    while (q - start >= kPairBlock && AllPairBytes(pb, q - kPairBlock)) q -= kPairBlock;
+    q = BackOverPairBlocks(pb, start, q);
     steps = 0;
   }
   return (p - q) % 2 == 0;

@@ -344,6 +344,54 @@ TEST_P(MultibyteProperties, LongTextsCutAndSearchAtBoundaries) {
   }
 }
 
+// Long runs of bytes that may both lead and trail, broken now and then by a byte just outside
+// those ranges (or ASCII, or a byte that only leads or only trails): where a cut lands depends on
+// the run back to the last breaking byte, which the operations pass over in blocks. Boundaries
+// come from stepping forward from the start, one character at a time.
+TEST(DoubleByteRuns, CutsMatchSteppingFromTheStart) {
+  for (int enc = 1; enc <= 4; ++enc) {
+    const LeadTrailTable* table = EncLeadTrailTable(enc);
+    std::vector<char> pairs, breakers;
+    for (int b = 1; b < 256; ++b) {
+      bool pair = table->lead[b] && table->trail[b];
+      if (pair) pairs.push_back(static_cast<char>(b));
+      bool edge = b < 255 && (table->lead[b + 1] && table->trail[b + 1]);
+      edge = edge || (table->lead[b - 1] && table->trail[b - 1]);
+      if (!pair && (edge || table->lead[b] || table->trail[b] || b == 'a')) {
+        breakers.push_back(static_cast<char>(b));
+      }
+    }
+    std::mt19937 rng(0x12C0 + static_cast<uint32_t>(enc));
+    auto below = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+    for (int round = 0; round < 150; ++round) {
+      std::string s(below(700), ' ');
+      size_t gap = 1 + below(400);  // the mean distance between breaking bytes
+      for (char& c : s)
+        c = below(gap) == 0 ? breakers[below(breakers.size())] : pairs[below(pairs.size())];
+      std::vector<bool> boundary(s.size() + 1, false);
+      for (size_t i = 0; i < s.size();) {
+        boundary[i] = true;
+        bool two = i + 1 < s.size() && table->lead[static_cast<unsigned char>(s[i])] &&
+                   table->trail[static_cast<unsigned char>(s[i + 1])];
+        i += two ? 2 : 1;
+      }
+      boundary[s.size()] = true;
+      std::unique_ptr<char[]> text(new char[s.size() + 1]);
+      std::memcpy(text.get(), s.c_str(), s.size() + 1);
+      for (int k = 0; k < 40 && !s.empty(); ++k) {
+        int pos = static_cast<int>(below(s.size()));
+        SCOPED_TRACE(testing::Message() << "enc " << enc << " round " << round << " pos " << pos);
+        EXPECT_EQ(MbIsTrailPosition(text.get(), pos, enc), pos > 0 && !boundary[pos] ? 1 : 0);
+        int cut = boundary[pos] ? pos : pos - 1;
+        char copy[701];
+        EXPECT_EQ(MbCopyN(copy, text.get(), pos + 1, enc), cut);
+        EXPECT_EQ(std::memcmp(copy, s.data(), static_cast<size_t>(cut)), 0);
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
 std::string EncodingName(const testing::TestParamInfo<int>& info) {
   static const char* const kNames[] = {"HostRoman", "ShiftJis", "Ksc5601",
                                        "Big5",      "Gb2312",   "Utf8"};
