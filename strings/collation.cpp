@@ -12,9 +12,13 @@
 
 namespace {
 
-// One cached collator and the default locale it was opened for.
+// One cached collator and the default locale it was opened for: the name, and the pointer
+// uloc_getDefault returned. ICU keeps one locale object per default locale name for as long as ICU
+// lives (closing it down needs every collator closed first, ours too), so the same pointer means
+// the same name and is checked before the name.
 struct CollatorSlot {
   UCollator* collator = nullptr;
+  const char* localePointer = nullptr;
   char locale[ULOC_FULLNAME_CAPACITY] = {};
 };
 
@@ -24,7 +28,13 @@ struct CollatorSlot {
 // failure is not remembered, so the next call tries again.
 UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool normalize) {
   const char* locale = uloc_getDefault();
-  if (slot.collator != nullptr && std::strcmp(slot.locale, locale) == 0) return slot.collator;
+  if (slot.collator != nullptr) {
+    if (locale == slot.localePointer) return slot.collator;
+    if (std::strcmp(slot.locale, locale) == 0) {
+      slot.localePointer = locale;
+      return slot.collator;
+    }
+  }
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
   if (U_FAILURE(error)) {
@@ -40,6 +50,7 @@ UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool 
   ucol_close(slot.collator);
   slot.collator = collator;
   std::snprintf(slot.locale, sizeof slot.locale, "%s", locale);
+  slot.localePointer = locale;
   return collator;
 }
 
