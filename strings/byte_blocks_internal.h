@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -53,6 +54,38 @@ inline size_t FirstLane(Lanes v) {
 // Non-zero lanes where x has a zero byte.
 inline Lanes Terminators(Lanes x) {
   return reinterpret_cast<Lanes>(x == 0);
+}
+
+inline void Store(void* p, Lanes v) {
+  *static_cast<LanesAnyAddress*>(p) = v;
+}
+
+template <typename T>
+inline void MoveOverlapping(char* dst, const char* src, size_t n) {
+  T head, tail;
+  std::memcpy(&head, src, sizeof head);
+  std::memcpy(&tail, src + n - sizeof tail, sizeof tail);
+  std::memcpy(dst, &head, sizeof head);
+  std::memcpy(dst + n - sizeof tail, &tail, sizeof tail);
+}
+
+// Copies n bytes, at most 2 * kLanes, from src to dst, which may overlap: two loads that may
+// overlap each other, both before the stores.
+inline void MoveShort(char* dst, const char* src, size_t n) {
+  if (n >= kLanes) {
+    Lanes head = Load(src);
+    Lanes tail = Load(src + n - kLanes);
+    Store(dst, head);
+    Store(dst + n - kLanes, tail);
+  } else if (n >= 8) {
+    MoveOverlapping<uint64_t>(dst, src, n);
+  } else if (n >= 4) {
+    MoveOverlapping<uint32_t>(dst, src, n);
+  } else if (n >= 2) {
+    MoveOverlapping<uint16_t>(dst, src, n);
+  } else if (n == 1) {
+    dst[0] = src[0];
+  }
 }
 
 }  // namespace

@@ -325,16 +325,19 @@ int FloatDigits(char* digits, int size, double magnitude, char letter, int preci
 
 // One FmtEngine run.
 struct Engine {
-  Engine(FmtSink s, void* c, va_list* a) : sink(s), context(c), args(a) {}
+  Engine(FmtSink s, void* c, va_list* a, bool e) : sink(s), context(c), args(a), emptyPieces(e) {}
 
   FmtSink sink;
   void* context;
   va_list* args;
+  bool emptyPieces;  // the sink is given pieces of length 0 too
   OutputBuffer out;
   int total = 0;
   char character[5];  // the bytes of a 'C' argument, or the byte of a 'c'
 
-  void Emit(const char* text, int length) { total += sink(context, text, length); }
+  void Emit(const char* text, int length) {
+    if (length > 0 || emptyPieces) total += sink(context, text, length);
+  }
 
   // Formats the conversion at s and hands it on; false when the engine has to stop.
   bool Convert(const char* s, const FmtParsedSpec& spec) {
@@ -540,10 +543,10 @@ struct Engine {
 
 }  // namespace
 
-int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args) {
+int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args, bool emptyPieces) {
   if (sink == nullptr) return 0;
   if (format == nullptr) format = "";
-  Engine engine(sink, context, args);
+  Engine engine(sink, context, args, emptyPieces);
   for (const char* p = format;;) {
     // Literal runs are mostly a few bytes: looked at directly before the C library is asked.
     const char* percent = p;

@@ -8,8 +8,10 @@
 #include "strings/format.h"
 
 // FmtEngine on the caller's own va_list, which it advances: no copy is made. (A copy of a va_list
-// that va_start has just written costs more than formatting a short number.)
-int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args);
+// that va_start has just written costs more than formatting a short number.) emptyPieces false
+// spares the sink the pieces of length 0, for a sink that does nothing with them.
+int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args,
+                bool emptyPieces = true);
 
 namespace {
 

@@ -1,7 +1,9 @@
 // Formatting into a caller's string buffer: the string sink and the functions built on it.
 #include <cstdarg>
+#include <cstring>
 
 #include "encoding/dialog_encoding.h"
+#include "strings/byte_blocks_internal.h"
 #include "strings/format.h"
 #include "strings/format_internal.h"
 #include "strings/mb_internal.h"
@@ -19,7 +21,23 @@ int StringSink(void* context, const char* text, int length) {
     *out->next = 0;  // what MbCopyN does with room for nothing, without the detour
     return 0;
   }
-  int copied = Copy(out->next, text, length + 1, CurrentDialogEncoding);
+  int copied;
+  if constexpr (Copy == MbCopyMeasured) {
+    // A piece that fits whole is cut only where the byte after it continues a character: trail
+    // bytes and UTF-8 continuation bytes are 0x40 and up. Below that, no call is needed.
+    if (static_cast<unsigned char>(text[length]) < 0x40) {
+      if (length <= 2 * static_cast<int>(kLanes)) {
+        MoveShort(out->next, text, static_cast<size_t>(length));
+      } else {
+        std::memmove(out->next, text, static_cast<size_t>(length));
+      }
+      out->next[length] = 0;
+      out->next += length;
+      out->allowed -= length;
+      return length;
+    }
+  }
+  copied = Copy(out->next, text, length + 1, CurrentDialogEncoding);
   out->next += copied;
   out->allowed -= copied;
   // A character cut off at the limit leaves no room for anything after it: text appended later
@@ -42,7 +60,8 @@ int FormatInto(char* buffer, int size, const char* format, va_list* args) {
   buffer[0] = 0;
   FmtStringContext context{buffer, size - 1};
   // Every piece the engine hands over is measured: it holds no zero byte.
-  int written = FmtEngineOn(StringSink<MbCopyMeasured>, &context, format, args);
+  // Empty pieces are left out: for this sink they would only store the terminator, done below.
+  int written = FmtEngineOn(StringSink<MbCopyMeasured>, &context, format, args, false);
   *context.next = 0;
   return written;
 }

@@ -38,38 +38,6 @@ __attribute__((no_sanitize("address"))) int ShortLength(const char* s) {
   return kShort;
 }
 
-inline void Store(void* p, Lanes v) {
-  *static_cast<LanesAnyAddress*>(p) = v;
-}
-
-template <typename T>
-inline void MoveOverlapping(char* dst, const char* src, size_t n) {
-  T head, tail;
-  std::memcpy(&head, src, sizeof head);
-  std::memcpy(&tail, src + n - sizeof tail, sizeof tail);
-  std::memcpy(dst, &head, sizeof head);
-  std::memcpy(dst + n - sizeof tail, &tail, sizeof tail);
-}
-
-// Copies n bytes, at most kShort, from src to dst, which may overlap: two loads that may overlap
-// each other, both before the stores.
-inline void MoveShort(char* dst, const char* src, size_t n) {
-  if (n >= kLanes) {
-    Lanes head = Load(src);
-    Lanes tail = Load(src + n - kLanes);
-    Store(dst, head);
-    Store(dst + n - kLanes, tail);
-  } else if (n >= 8) {
-    MoveOverlapping<uint64_t>(dst, src, n);
-  } else if (n >= 4) {
-    MoveOverlapping<uint32_t>(dst, src, n);
-  } else if (n >= 2) {
-    MoveOverlapping<uint16_t>(dst, src, n);
-  } else if (n == 1) {
-    dst[0] = src[0];
-  }
-}
-
 // The length of s, which is not null.
 inline size_t LengthOf(const char* s) {
   int n = ShortLength(s);
