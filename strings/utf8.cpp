@@ -4,6 +4,8 @@
 
 #include <unicode/ustring.h>
 
+#include "strings/byte_blocks_internal.h"
+
 namespace {
 
 constexpr int32_t kReplacement = 0xFFFD;
@@ -162,6 +164,16 @@ int Utf8ValidLength(const char* s) {
   const auto* start = reinterpret_cast<const unsigned char*>(s);
   const unsigned char* p = start;
   for (;;) {
+    // Runs of ASCII a block at a time, where the block ends in the page it starts in; the first
+    // byte that is zero or from 0x80 up stops it.
+    if (PageRest(p) >= kLanes) {
+      Lanes stops = reinterpret_cast<Lanes>(reinterpret_cast<SignedLanes>(Load(p)) <= 0);
+      if (!AnyLane(stops)) {
+        p += kLanes;
+        continue;
+      }
+      p += FirstLane(stops);
+    }
     unsigned char lead = *p;
     if (lead < 0x80) {
       if (lead == 0) return static_cast<int>(p - start);

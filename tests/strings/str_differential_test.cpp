@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <random>
 #include <string>
 
 #include "strings/byte_string.h"
 #include "strings/char_tables.h"
+#include "tests/support/page_buffer.h"
 
 namespace {
 
@@ -170,19 +170,6 @@ TEST(ByteStringDifferential, CopiesAppendsAndSearchesMatchTheCLibrary) {
 // bytes here) must never decide a result. Lengths, ends, differences and bounds are drawn at
 // random over the edges: case pairs, pairs that differ by 0x20 without being letters, accented
 // pairs that fold alike, a terminator against a blank.
-class PageBuffer {
- public:
-  static constexpr size_t kPage = 4096;
-  PageBuffer() : bytes_(static_cast<char*>(::operator new(3 * kPage, std::align_val_t(kPage)))) {}
-  ~PageBuffer() { ::operator delete(bytes_, std::align_val_t(kPage)); }
-  PageBuffer(const PageBuffer&) = delete;
-  PageBuffer& operator=(const PageBuffer&) = delete;
-  char* At(size_t i) { return bytes_ + i; }
-
- private:
-  char* bytes_;
-};
-
 TEST(ByteStringDifferential, ComparisonsAroundPageEnds) {
   static const unsigned char kAlphabet[] = {'a',  'A',  'b',  'z',  'Z',  '@',  '`',  '[',
                                             '{',  ' ',  0x11, '1',  0x80, 0x8A, 0xE7, 0x87,
@@ -192,7 +179,7 @@ TEST(ByteStringDifferential, ComparisonsAroundPageEnds) {
   auto letter = [&] { return static_cast<char>(kAlphabet[below(sizeof kAlphabet)]); };
   PageBuffer buffer;
   constexpr size_t kPage = PageBuffer::kPage;
-  for (size_t i = 0; i < 3 * kPage; ++i) *buffer.At(i) = static_cast<char>(rng());
+  for (size_t i = 0; i < PageBuffer::kSize; ++i) *buffer.At(i) = static_cast<char>(rng());
   for (int round = 0; round < 40000; ++round) {
     std::string sa(static_cast<size_t>(below(81)), ' ');
     for (char& c : sa) c = letter();
@@ -258,7 +245,7 @@ TEST(ByteStringDifferential, CopiesAroundPageEndsAndOverlapping) {
   };
   PageBuffer buffer;
   constexpr size_t kPage = PageBuffer::kPage;
-  for (size_t i = 0; i < 3 * kPage; ++i) *buffer.At(i) = static_cast<char>(rng());
+  for (size_t i = 0; i < PageBuffer::kSize; ++i) *buffer.At(i) = static_cast<char>(rng());
   for (int round = 0; round < 20000; ++round) {
     std::string s = text(below(81));
     size_t end = kPage + static_cast<size_t>(below(81)) - 40;

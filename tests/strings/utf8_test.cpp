@@ -10,10 +10,12 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "strings/utf8.h"
+#include "tests/support/page_buffer.h"
 
 namespace {
 
@@ -317,6 +319,46 @@ TEST(Utf8Validity, PermissiveRules) {
   EXPECT_EQ(Utf8CutInvalid(nullptr), 0);
   EXPECT_EQ(Utf8CharLength(nullptr), 0);
   EXPECT_EQ(Utf8CharLength(""), 0);
+}
+
+// Validity of text that ends around a page end, with random bytes past the terminator: ASCII runs
+// are passed over a block at a time only inside a page. The model steps byte by byte.
+TEST(Utf8Validity, AroundPageEnds) {
+  auto model = [](const unsigned char* p) {
+    const unsigned char* start = p;
+    while (*p != 0) {
+      int length = ModelLength(*p);
+      if (*p >= 0x80 && (*p < 0xC2 || *p > 0xF4)) return -1;
+      for (int i = 1; i < length; ++i)
+        if ((p[i] & 0xC0) != 0x80) return -1;
+      p += length;
+    }
+    return static_cast<int>(p - start);
+  };
+  static const char* const kPieces[] = {
+      "a",    "z",    " ",    "\x7F", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+      "\xC3", "\x80", "\xF5", "\xC1"};
+  std::mt19937 rng(0x0F8);
+  PageBuffer buffer;
+  for (size_t i = 0; i < PageBuffer::kSize; ++i) *buffer.At(i) = static_cast<char>(rng());
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    for (int n = static_cast<int>(rng() % 40); n > 0; --n) {
+      if (rng() % 4 != 0) {
+        text += "abcdefgh"[rng() % 8];
+      } else {
+        text += kPieces[rng() % (sizeof kPieces / sizeof *kPieces)];
+      }
+    }
+    size_t end = PageBuffer::kPage + rng() % 81 - 40;
+    char* s = buffer.At(end - text.size());
+    std::memcpy(s, text.c_str(), text.size() + 1);
+    for (size_t k = 1; k <= 20; ++k) s[text.size() + k] = static_cast<char>(rng());
+    SCOPED_TRACE(testing::Message() << "round " << round << " end " << end % PageBuffer::kPage
+                                    << " " << testing::PrintToString(text));
+    EXPECT_EQ(Utf8ValidLength(s), model(reinterpret_cast<const unsigned char*>(s)));
+    if (HasFailure()) return;
+  }
 }
 
 }  // namespace
