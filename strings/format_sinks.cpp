@@ -11,8 +11,9 @@
 
 namespace {
 
-// The string sink, for pieces known to hold no zero byte (copy is MbCopyN or MbCopyMeasured).
-template <int (*Copy)(char*, const char*, int, int)>
+// The string sink; kMeasured for pieces known to hold no zero byte (copied with MbCopyMeasured,
+// else with MbCopyN).
+template <bool kMeasured>
 int StringSink(void* context, const char* text, int length) {
   auto* out = static_cast<FmtStringContext*>(context);
   if (out == nullptr || out->next == nullptr || text == nullptr) return 0;
@@ -21,8 +22,7 @@ int StringSink(void* context, const char* text, int length) {
     *out->next = 0;  // what MbCopyN does with room for nothing, without the detour
     return 0;
   }
-  int copied;
-  if constexpr (Copy == MbCopyMeasured) {
+  if constexpr (kMeasured) {
     // A piece that fits whole is cut only where the byte after it continues a character: trail
     // bytes and UTF-8 continuation bytes are 0x40 and up. Below that, no call is needed.
     if (static_cast<unsigned char>(text[length]) < 0x40) {
@@ -37,7 +37,8 @@ int StringSink(void* context, const char* text, int length) {
       return length;
     }
   }
-  copied = Copy(out->next, text, length + 1, CurrentDialogEncoding);
+  int copied =
+      (kMeasured ? MbCopyMeasured : MbCopyN)(out->next, text, length + 1, CurrentDialogEncoding);
   out->next += copied;
   out->allowed -= copied;
   // A character cut off at the limit leaves no room for anything after it: text appended later
@@ -49,7 +50,7 @@ int StringSink(void* context, const char* text, int length) {
 }  // namespace
 
 int FmtStringSink(void* context, const char* text, int length) {
-  return StringSink<MbCopyN>(context, text, length);
+  return StringSink<false>(context, text, length);
 }
 
 namespace {
@@ -61,7 +62,7 @@ int FormatInto(char* buffer, int size, const char* format, va_list* args) {
   FmtStringContext context{buffer, size - 1};
   // Every piece the engine hands over is measured: it holds no zero byte.
   // Empty pieces are left out: for this sink they would only store the terminator, done below.
-  int written = FmtEngineOn(StringSink<MbCopyMeasured>, &context, format, args, false);
+  int written = FmtEngineOn(StringSink<true>, &context, format, args, false);
   *context.next = 0;
   return written;
 }
