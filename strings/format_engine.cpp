@@ -12,6 +12,7 @@
 #include <cwchar>
 
 #include "encoding/dialog_encoding.h"
+#include "strings/byte_blocks_internal.h"
 #include "strings/format.h"
 #include "strings/format_internal.h"
 #include "strings/memory.h"
@@ -258,25 +259,40 @@ bool DirectLayout(const char* s, const FmtParsedSpec& spec, int starWidth, Kind 
   return layout->width <= kDirectWidth;
 }
 
+// count bytes c at out. Up to 16 are one block store: the output buffer (256 bytes at least) has
+// room for a whole block after any direct width, and what lands past the field is scratch.
+void Pad(char* out, char c, int count) {
+  if (count <= static_cast<int>(kLanes)) {
+    Store(out, Lanes{} + static_cast<unsigned char>(c));
+  } else {
+    std::memset(out, c, static_cast<size_t>(count));
+  }
+}
+
 // Lays out the n bytes of body after sign (0 for none) in the field at out and terminates; returns
 // the length. Zero padding goes between the sign and the body.
 int WriteField(char* out, const Layout& layout, char sign, const char* body, int n) {
+  static_assert(kFmtOutputSize >= kDirectWidth + kLanes);
   int signs = sign != 0 ? 1 : 0;
   int pad = layout.width > n + signs ? layout.width - n - signs : 0;
   int k = 0;
   if (pad > 0 && !layout.left && !layout.zero) {
-    std::memset(out, ' ', static_cast<size_t>(pad));
+    Pad(out, ' ', pad);
     k = pad;
   }
   if (sign != 0) out[k++] = sign;
   if (pad > 0 && layout.zero) {
-    std::memset(out + k, '0', static_cast<size_t>(pad));
+    Pad(out + k, '0', pad);
     k += pad;
   }
-  std::memcpy(out + k, body, static_cast<size_t>(n));
+  if (n <= static_cast<int>(2 * kLanes)) {
+    MoveShort(out + k, body, static_cast<size_t>(n));
+  } else {
+    std::memcpy(out + k, body, static_cast<size_t>(n));
+  }
   k += n;
   if (pad > 0 && layout.left) {
-    std::memset(out + k, ' ', static_cast<size_t>(pad));
+    Pad(out + k, ' ', pad);
     k += pad;
   }
   out[k] = 0;
