@@ -343,7 +343,7 @@ TEST(Utf8Validity, AroundPageEnds) {
   for (size_t i = 0; i < PageBuffer::kSize; ++i) *buffer.At(i) = static_cast<char>(rng());
   for (int round = 0; round < 20000; ++round) {
     std::string text;
-    for (int n = static_cast<int>(rng() % 40); n > 0; --n) {
+    for (int n = static_cast<int>(rng() % 80); n > 0; --n) {
       if (rng() % 4 != 0) {
         text += "abcdefgh"[rng() % 8];
       } else {
