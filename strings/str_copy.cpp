@@ -31,11 +31,13 @@ constexpr int kShort = 2 * kLanes;  // what the head of a string is
 // in the same page: they never decide the result.)
 __attribute__((no_sanitize("address"))) int ShortLength(const char* s) {
   if (PageRest(s) < kShort) return -1;
-  Lanes zeros = Terminators(Load(s));
+  Lanes head = Load(s);
+  Lanes tail = Load(s + kLanes);
+  // One test for both blocks: the smaller byte of each pair is zero where either is.
+  if (!AnyLane(Terminators(head < tail ? head : tail))) return kShort;
+  Lanes zeros = Terminators(head);
   if (AnyLane(zeros)) return static_cast<int>(FirstLane(zeros));
-  zeros = Terminators(Load(s + kLanes));
-  if (AnyLane(zeros)) return static_cast<int>(kLanes + FirstLane(zeros));
-  return kShort;
+  return static_cast<int>(kLanes + FirstLane(Terminators(tail)));
 }
 
 // The length of s, which is not null.
