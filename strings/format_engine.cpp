@@ -425,6 +425,8 @@ struct Engine {
           n = Format(out, runtimeSpec(), static_cast<wint_t>(va_arg(*args, unsigned)));
         } else if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kText, &layout)) {
           character[0] = static_cast<char>(va_arg(*args, int));
+          // The piece ends here: the sink looks at the byte after it, which a 'C' may have set.
+          character[1] = 0;
           if (character[0] != 0 && layout.width <= 1) {
             Emit(character, 1);  // the character alone: no field to lay out
             return true;

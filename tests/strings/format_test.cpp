@@ -91,6 +91,15 @@ TEST(FmtString, CharacterConversionDependsOnTheDialogEncoding) {
   EXPECT_EQ(Format("%5C", eAcute), "     ");
 }
 
+// A 'c' byte is a whole piece, whatever an earlier 'C' left in the engine's character buffer: a
+// lead byte printed by 'c' is not cut, and the rest of the output follows it.
+TEST(FmtString, ACharacterByteIsWholeAfterACharacterConversion) {
+  ScopedDialogEncoding utf8("UTF-8");
+  EXPECT_EQ(Format("[%c]", 0xC3), "[\xC3]");
+  EXPECT_EQ(Format("%C[%c]", "\xC3\xA9", 0xC3), "\xC3\xA9[\xC3]");
+  EXPECT_EQ(Format("%C[%c]", "\xE2\x82\xAC", 0xE2), "\xE2\x82\xAC[\xE2]");
+}
+
 TEST(FmtString, StarsTakeIntArguments) {
   struct Row {
     int line;
