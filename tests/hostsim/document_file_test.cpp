@@ -10,6 +10,7 @@
 #include <set>
 
 #include "hostsim/document_file.h"
+#include "tests/support/test_system.h"
 
 namespace {
 
@@ -106,9 +107,9 @@ TEST(DocumentFile, MissingFileIsNamed) {
 
 // Document files on a server come through the network layer; messages never show a password.
 TEST(DocumentFile, NetworkDocumentFilesAreFetched) {
-  char cache[] = "/tmp/tansel_documents_XXXXXX";
-  ASSERT_NE(mkdtemp(cache), nullptr);
-  setenv("TANSEL_NETLIB_CACHE", cache, 1);
+  const std::string cache = TestScratchDir("tansel_documents_");
+  ASSERT_FALSE(cache.empty());
+  TestSetEnv("TANSEL_NETLIB_CACHE", cache.c_str());
   httplib::Server server;
   server.Get("/docs.json", [](const httplib::Request&, httplib::Response& response) {
     response.set_content(R"({"documents": [{"name": "Remote", "markers": []}]})",
@@ -128,7 +129,7 @@ TEST(DocumentFile, NetworkDocumentFilesAreFetched) {
                        "/missing.json: cannot be fetched (network error 3)");
   server.stop();
   thread.join();
-  unsetenv("TANSEL_NETLIB_CACHE");
+  TestSetEnv("TANSEL_NETLIB_CACHE", nullptr);
   std::filesystem::remove_all(cache);
 }
 
