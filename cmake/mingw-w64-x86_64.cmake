@@ -32,3 +32,8 @@ find_program(TANSEL_WINE NAMES wine wine64)
 if(TANSEL_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${TANSEL_WINE})
 endif()
+
+# The printf family as C99 defines it (mingw-w64's own, as today's Windows C run-time prints), not
+# the old msvcrt's: the library's formatting falls back to it and prints alike on both systems.
+set(CMAKE_C_FLAGS_INIT -D__USE_MINGW_ANSI_STDIO=1)
+set(CMAKE_CXX_FLAGS_INIT -D__USE_MINGW_ANSI_STDIO=1)

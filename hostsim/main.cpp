@@ -112,6 +112,7 @@ void UseHostLocale() {
 
 int main(int argc, char** argv) {
   UseHostLocale();
+  CatchStructuredExceptions();  // a plug-in's fatal error stops where we call it
   const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
   std::string pluginPath = SimDefaultPlugin(reinterpret_cast<const void*>(&Usage));
   std::vector<std::string> files;

@@ -3,33 +3,28 @@
 
 #include <cstring>
 
-#include "platform/platform_calls.h"
+#include "platform/task_memory_watch.h"
 #include "platform/win_memory.h"
 
 namespace {
 
-SimTaskBlocks* g_tracker = nullptr;   // the innermost live tracker
-void (*g_heapFree)(void*) = nullptr;  // the Free that the outermost tracker replaced
+SimTaskBlocks* g_tracker = nullptr;  // the innermost live tracker
 
 void WatchedFree(void* block) {
   if (g_tracker != nullptr) g_tracker->NoteFree(block);
-  g_heapFree(block);
 }
 
 }  // namespace
 
-SimTaskBlocks::SimTaskBlocks() : previousFree_(g_platformCalls.Free), previousTracker_(g_tracker) {
-  if (g_tracker == nullptr) {
-    g_heapFree = g_platformCalls.Free;
-    g_platformCalls.Free = WatchedFree;
-  }
+SimTaskBlocks::SimTaskBlocks() : previousTracker_(g_tracker) {
+  if (g_tracker == nullptr) previousWatcher_ = WatchTaskMemoryFrees(WatchedFree);
   g_tracker = this;
 }
 
 SimTaskBlocks::~SimTaskBlocks() {
   Reclaim();
   g_tracker = previousTracker_;
-  if (g_tracker == nullptr) g_platformCalls.Free = previousFree_;
+  if (g_tracker == nullptr) WatchTaskMemoryFrees(previousWatcher_);
 }
 
 void* SimTaskBlocks::Alloc(size_t bytes, bool hostKeeps) {

@@ -1,8 +1,8 @@
 // The simulated host's memory that it hands to the client: blocks from CoTaskMemAlloc, tracked so
 // that a test can tell which of them the client gave back.
 //
-// The client's frees are seen when they pass through the platform's call table, which the program
-// and the modules it loads share. The host reclaims only the blocks it kept for itself (handed out
+// The client's frees are seen by watching the task allocator, which the program and the modules it
+// loads share. The host reclaims only the blocks it kept for itself (handed out
 // while its memory was shared); the others are the client's to free, and a block it forgets is a
 // leak that the sanitizers report.
 #pragma once
@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <vector>
 
-// Tracks the blocks of one simulated host. While one exists, frees through the platform's call
-// table are watched (the one way the client's CoTaskMemFree reaches the heap here).
+// Tracks the blocks of one simulated host. While one exists, the task allocator's frees are
+// watched.
 class SimTaskBlocks {
  public:
   SimTaskBlocks();
@@ -43,6 +43,6 @@ class SimTaskBlocks {
     bool hostKeeps;  // handed out as shared memory: the host's to free
   };
   std::vector<Block> blocks_;
-  void (*previousFree_)(void*);  // the table's Free before this tracker was installed
+  void (*previousWatcher_)(void*) = nullptr;  // the watch the outermost tracker replaced
   SimTaskBlocks* previousTracker_;
 };

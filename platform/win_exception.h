@@ -1,15 +1,10 @@
-// Structured exceptions. On this platform a raised exception is carried as a C++ exception of type
-// StructuredException that holds the code; the library never catches it, hosts and tests may.
+// Structured exceptions. The library raises its fatal error with RaiseException and never catches
+// it; hosts and tests may, as StructuredException once CatchStructuredExceptions was called (here
+// a raised exception is carried as a C++ exception from the start).
 #pragma once
 
+#include "platform/structured_exception.h"
 #include "platform/win_types.h"
-
-// What RaiseException throws here. Deliberately not derived from std::exception: nothing that
-// catches ordinary errors should swallow the library's fatal error.
-struct StructuredException {
-  DWORD code;   // the exception code given to RaiseException
-  DWORD flags;  // the flags given to RaiseException
-};
 
 TANSEL_SYSTEM_BEGIN
 // Raises a structured exception; does not return. Arguments beyond the code and flags are ignored.

@@ -4,3 +4,5 @@
 void WINAPI RaiseException(DWORD code, DWORD flags, DWORD, const ULONG_PTR*) {
   throw StructuredException{code, flags};
 }
+
+void CatchStructuredExceptions() {}  // a raised exception is a C++ exception already

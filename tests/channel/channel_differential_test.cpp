@@ -62,7 +62,9 @@ TEST_F(ChannelDifferential, RandomOperationSequencesAgreeWithStdio) {
     SCOPED_TRACE(testing::Message()
                  << "sequence " << sequence << " mode " << mode << (missing ? " missing" : ""));
     FileChannel* channel = Open(chanPath, mode);
-    FILE* file = std::fopen(stdioPath.c_str(), mode[0] == 'a' ? "r+" : mode);
+    // Binary, as channels are: a text-mode stream elsewhere than here would turn "\n" to "\r\n".
+    const std::string stdioMode = std::string(mode[0] == 'a' ? "r+" : mode) + "b";
+    FILE* file = std::fopen(stdioPath.c_str(), stdioMode.c_str());
     ASSERT_NE(channel, nullptr);
     ASSERT_NE(file, nullptr);
     if (mode[0] == 'a') std::fseek(file, 0, SEEK_END);

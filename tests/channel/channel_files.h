@@ -12,6 +12,7 @@
 
 #include "channel/channel_open.h"
 #include "platform/platform_calls.h"
+#include "tests/support/test_system.h"
 
 // Runs fn with the C library's own calls in the platform table and puts back the table as it
 // was: the way a fault-injecting entry reaches the real call.
@@ -27,9 +28,8 @@ auto WithDefaultCalls(Fn fn) {
 class ChannelFiles : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = testing::TempDir() + "channel-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern + "/";
+    dir_ = TestScratchDir("channel-");
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override {
     PlatformCallsReset();

@@ -1,11 +1,13 @@
 // The simulator's command line as people run it: what it prints, and how it refuses bad input.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
+
+#include "tests/support/test_system.h"
 
 namespace {
 
@@ -14,17 +16,18 @@ struct SimRun {
   std::string output;  // standard output and error together
 };
 
-SimRun RunSimulator(const std::string& arguments, const std::string& environment = "") {
-  std::string command = environment + " " + std::string(HOSTSIM_PATH) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  SimRun run{-1, {}};
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+// Runs the simulator with arguments, with the environment variable `variable` ("NAME=value")
+// set for it when given.
+SimRun RunSimulator(const std::string& arguments, const std::string& variable = "") {
+  const size_t equals = variable.find('=');
+  const std::string name = variable.substr(0, equals);
+  const char* saved = name.empty() ? nullptr : std::getenv(name.c_str());
+  const std::string savedValue = saved != nullptr ? saved : "";
+  if (!name.empty()) TestSetEnv(name.c_str(), variable.c_str() + equals + 1);
+  const CommandRun run =
+      TestRunCommand("\"" + std::string(HOSTSIM_PATH) + "\" " + arguments + " 2>&1");
+  if (!name.empty()) TestSetEnv(name.c_str(), saved != nullptr ? savedValue.c_str() : nullptr);
+  return {run.status, run.output};
 }
 
 std::string TempFile(const std::string& name, const std::string& text) {
@@ -159,13 +162,15 @@ TEST(HostSimulator, ValidateCatchesEachFaultyPlugin) {
     int status;
     const char* finding;  // on a FAIL line; null: every check passes
   };
-  const std::string dir = std::string(FAULTY_PLUGIN_DIR) + "/libfaulty_";
+  const auto faulty = [](const char* fault) {
+    return std::string(FAULTY_PLUGIN_PREFIX) + fault + FAULTY_PLUGIN_SUFFIX;
+  };
   const Row rows[] = {
       {__LINE__, TANSEL_PLUGIN, 0, nullptr},
-      {__LINE__, dir + "leaks_reference.so", 2, "kept 1 host reference(s) after shut-down"},
-      {__LINE__, dir + "raises.so", 2, "the fatal error (code 1) escaped \"Notify\""},
-      {__LINE__, dir + "calls_late.so", 2, "after that host had shut down"},
-      {__LINE__, dir + "never_stops.so", 2, "left ClientStopped at 0"},
+      {__LINE__, faulty("leaks_reference"), 2, "kept 1 host reference(s) after shut-down"},
+      {__LINE__, faulty("raises"), 2, "the fatal error (code 1) escaped \"Notify\""},
+      {__LINE__, faulty("calls_late"), 2, "after that host had shut down"},
+      {__LINE__, faulty("never_stops"), 2, "left ClientStopped at 0"},
   };
   for (const Row& row : rows) {
     for (const char* seed : {"1", "2"}) {

@@ -78,7 +78,7 @@ NetLibRet GetRelativeUrl(const char* base, const char* target, char** out) {
 NetLibRet CleanUrl(const char* url, char** out) {
   return Record("CleanURL", Show(url), out);
 }
-NetLibErr GetLastError() {
+NetLibErr LastError() {  // not GetLastError: Windows has a C function of that name
   Fake().calls.push_back("GetLastError()");
   return Fake().lastError;
 }
@@ -95,7 +95,7 @@ NetLibEntries FakeNetLib::Entries() {
   return NetLibEntries{
       IsNetFile,    Stat, Open,         QueryCacheForPath, QueryCacheForUrl, GetCacheFile,
       Save,         Put,  UploadFolder, GetAbsoluteUrl,    GetRelativeUrl,   CleanUrl,
-      GetLastError, Free};
+      LastError, Free};
 }
 
 FakeNetLib::FakeNetLib() {

@@ -9,13 +9,14 @@
 #include "path/path_text.h"
 #include "tests/path/fake_netlib.h"
 #include "tests/path/path_test_support.h"
+#include "tests/support/test_system.h"
 
 namespace {
 
 struct ScopedVariable {
   std::string name;
-  ScopedVariable(const char* n, const char* value) : name(n) { setenv(n, value, 1); }
-  ~ScopedVariable() { unsetenv(name.c_str()); }
+  ScopedVariable(const char* n, const char* value) : name(n) { TestSetEnv(n, value); }
+  ~ScopedVariable() { TestSetEnv(name.c_str(), nullptr); }
 };
 
 struct ScopedHome {

@@ -7,15 +7,15 @@
 #include <string>
 
 #include "platform/win_file.h"
+#include "tests/support/test_system.h"
 
 namespace {
 
 class PlatformFiles : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = testing::TempDir() + "files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern + "/";
+    dir_ = TestScratchDir("files-");
+    ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   HANDLE Create(const std::string& name, DWORD access, DWORD disposition) {
@@ -96,16 +96,16 @@ TEST_F(PlatformFiles, HandlesThatNameNoFileAndRefusedDispositions) {
 TEST_F(PlatformFiles, TemporaryDirectoryAndNames) {
   const char* saved = getenv("TMPDIR");
   const std::string savedDir = saved != nullptr ? saved : "";
-  setenv("TMPDIR", (dir_ + "sub").c_str(), 1);  // no final separator: one is added
+  TestSetEnv("TMPDIR", (dir_ + "sub").c_str());  // no final separator: one is added
   char buffer[64];
   const DWORD needed = static_cast<DWORD>(dir_.size() + 4 + 1);
   EXPECT_EQ(GetTempPathA(3, buffer), needed);
   EXPECT_EQ(GetTempPathA(needed, buffer), needed - 1);
   EXPECT_EQ(std::string(buffer), dir_ + "sub/");
   if (saved != nullptr) {
-    setenv("TMPDIR", savedDir.c_str(), 1);
+    TestSetEnv("TMPDIR", savedDir.c_str());
   } else {
-    unsetenv("TMPDIR");
+    TestSetEnv("TMPDIR", nullptr);
   }
   char name[MAX_PATH];
   EXPECT_EQ(GetTempFileNameA(dir_.c_str(), "LONGER", 0x1A2B, name), 0x1A2Bu);

@@ -1,6 +1,8 @@
 // A loadable module for the module tests; test_module.rc gives it resources, and the same source
 // built without them makes the bare module.
-#define TEST_MODULE_EXPORT __attribute__((visibility("default")))
+#include "platform/symbols.h"
+
+#define TEST_MODULE_EXPORT TANSEL_EXPORT
 
 extern "C" {
 TEST_MODULE_EXPORT int TestModuleAnswer() {

@@ -26,6 +26,7 @@ class ScopedAllocationFailure {
 // Runs fn and returns the code of the structured exception it raised, or -1 when it returned.
 template <typename Fn>
 long RaisedCode(Fn&& fn) {
+  CatchStructuredExceptions();
   try {
     fn();
   } catch (const StructuredException& e) {
