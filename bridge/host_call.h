@@ -21,6 +21,16 @@ inline constexpr int32_t kHostCodePreset = -1;  // the error code until the host
 
 // Writes HostErrno for a failing HRESULT; true when hr failed.
 bool HostCallFailed(HRESULT hr);
+// The code a status-like call returns after a failing HRESULT: the host's own when it wrote a
+// nonzero one, else ErrHostCall. A code left at 0 by a failed call never reads as success.
+inline int32_t HostFailedCode(int32_t code) {
+  return code != 0 ? code : ErrHostCall;
+}
+// Notes a result the client could not copy whole: HostErrno = ErrNoMemory, false.
+inline bool HostCopyRefused() {
+  HostErrno = ErrNoMemory;
+  return false;
+}
 // The interface Interface, or null after writing ErrHostCall to HostErrno.
 template <typename Interface>
 Interface* HostInterfaceOrFail() {
@@ -33,13 +43,13 @@ template <typename Interface, typename... Params>
 using HostMethod = HRESULT (STDMETHODCALLTYPE Interface::*)(Params...);
 
 // Status call: the host writes only an error code. Returns the code (0 = success); after a
-// failure, the code as the host left it (-1 untouched).
+// failure, the code as the host left it (-1 untouched or left at 0).
 template <typename Interface, typename... Params, typename... Args>
 int32_t HostStatusCall(HostMethod<Interface, Params...> method, Args... args) {
   int32_t code = kHostCodePreset;
   Interface* host = HostInterfaceOrFail<Interface>();
   if (host == nullptr) return code;
-  if (HostCallFailed((host->*method)(args..., &code))) return code;
+  if (HostCallFailed((host->*method)(args..., &code))) return HostFailedCode(code);
   if (code != 0) HostErrno = code;
   return code;
 }
@@ -104,32 +114,26 @@ int32_t HostPolicyCall(HostMethod<Interface, Params...> method, Args... args) {
   return -1;
 }
 
-// Result call: like HostValueCall, for a value that lives in host memory. take(hostValue) makes
-// the client's copy and gives the host's memory back; the copy is made before the code is looked
-// at, and drop(copy) releases it when the code says the call failed.
-template <typename Value, typename Take, typename Drop, typename Interface, typename... Params,
-          typename... Args>
-Value HostResultCall(Value neutral, Take take, Drop drop, HostMethod<Interface, Params...> method,
-                     Args... args) {
-  int32_t code = kHostCodePreset;
-  Value hostValue = neutral;
-  Interface* host = HostInterfaceOrFail<Interface>();
-  if (host == nullptr) return neutral;
-  if (HostCallFailed((host->*method)(args..., &code, &hostValue))) return neutral;
-  Value copy = take(hostValue);
-  if (code != 0) {
-    HostErrno = code;
-    drop(copy);
-    return neutral;
-  }
-  return copy;
-}
-
 // Get call: a value with an error code, deep-copied into the client's heap when it holds host
-// memory (a fixed record is written in place). The zeroed value on any failure.
+// memory (a fixed record is written in place). The copy is made before the code is looked at (the
+// host's memory is given back either way); the zeroed value on any failure, a copy that could not
+// be made whole included.
 template <typename Value, typename Interface, typename... Params, typename... Args>
 Value HostGetCall(HostMethod<Interface, Params...> method, Args... args) {
-  return HostResultCall<Value>(Value{}, HostTake<Value>, HostDrop<Value>, method, args...);
+  int32_t code = kHostCodePreset;
+  Value hostValue{};
+  Interface* host = HostInterfaceOrFail<Interface>();
+  if (host == nullptr) return Value{};
+  if (HostCallFailed((host->*method)(args..., &code, &hostValue))) return Value{};
+  Value copy;
+  const bool complete = HostTake(hostValue, &copy);
+  if (code != 0 || !complete) {
+    if (code != 0) HostErrno = code;
+    if (code == 0) HostCopyRefused();
+    HostDrop(copy);
+    return Value{};
+  }
+  return copy;
 }
 
 // Code-converting call: the host writes a result code, and the wrapper gives 0 when it is 0 and
@@ -153,7 +157,13 @@ int32_t HostConvertResultCall(Value* out, HostMethod<Interface, Params...> metho
   Interface* host = HostInterfaceOrFail<Interface>();
   if (host == nullptr) return -1;
   if (HostCallFailed((host->*method)(args..., &code, &hostValue))) return -1;
-  Value copy = HostTake(hostValue);
+  Value copy;
+  const bool complete = HostTake(hostValue, &copy);
+  if (code == 0 && !complete) {
+    HostDrop(copy);
+    HostCopyRefused();
+    return -1;
+  }
   if (code != 0 || out == nullptr) {
     HostDrop(copy);
     return code == 0 ? 0 : -1;
@@ -198,10 +208,19 @@ int32_t HostTwoCall(Value* first, Value* second, HostMethod<Interface, Params...
   if (second != nullptr) *second = Value{};
   Interface* host = HostInterfaceOrFail<Interface>();
   if (host == nullptr) return code;
-  if (HostCallFailed((host->*method)(args..., &code, &hostFirst, &hostSecond))) return code;
-  Value copies[2] = {HostTake(hostFirst), HostTake(hostSecond)};
+  if (HostCallFailed((host->*method)(args..., &code, &hostFirst, &hostSecond))) {
+    return HostFailedCode(code);
+  }
+  Value copies[2];
+  const bool firstWhole = HostTake(hostFirst, &copies[0]);
+  const bool secondWhole = HostTake(hostSecond, &copies[1]);
   Value* outs[2] = {first, second};
-  if (code != 0) HostErrno = code;
+  if (code != 0) {
+    HostErrno = code;
+  } else if (!firstWhole || !secondWhole) {
+    HostCopyRefused();
+    code = ErrNoMemory;
+  }
   for (int i = 0; i < 2; ++i) {
     if (code == 0 && outs[i] != nullptr) {
       *outs[i] = copies[i];
@@ -213,14 +232,20 @@ int32_t HostTwoCall(Value* first, Value* second, HostMethod<Interface, Params...
 }
 
 // Kept result list: the library owns one list per wrapper (kept), valid until the wrapper's next
-// call. Before the call, the list *result designates is released whole (strings included) and left
-// {0, null}, and so is kept; neither is released twice when they are the same list. After the
-// call kept holds the client's copy of the host's list, or {0, null} on any failure, and *result
-// points to it (result may be null: then nothing is handed out, and nothing leaks). Returns the
-// code as a status call does.
+// call. The host is called first, since the arguments may point into the previous result (a name
+// held in it, the list itself passed back as options). Then the list *result designates is
+// released whole (strings included) and left {0, null}, and so is kept; neither is released twice
+// when they are the same list. After the call kept holds the client's copy of the host's list, or
+// {0, null} on any failure, and *result points to it (result may be null: then nothing is handed
+// out, and nothing leaks). Returns the code as a status call does.
 template <typename List, typename Interface, typename... Params, typename... Args>
 int32_t HostKeptCall(List& kept, List** result, HostMethod<Interface, Params...> method,
                      Args... args) {
+  int32_t code = kHostCodePreset;
+  List hostList{};
+  Interface* host = HostInterfaceOrFail<Interface>();
+  const bool called =
+      host != nullptr && !HostCallFailed((host->*method)(args..., &code, &hostList));
   if (result != nullptr && *result != nullptr && *result != &kept) {
     HostReleaseValue(*result, HostClientFree);
     **result = List{};
@@ -228,14 +253,13 @@ int32_t HostKeptCall(List& kept, List** result, HostMethod<Interface, Params...>
   HostReleaseValue(&kept, HostClientFree);
   kept = List{};
   if (result != nullptr) *result = &kept;
-  int32_t code = kHostCodePreset;
-  List hostList{};
-  Interface* host = HostInterfaceOrFail<Interface>();
   if (host == nullptr) return code;
-  if (HostCallFailed((host->*method)(args..., &code, &hostList))) return code;
-  List copy = HostTake(hostList);
-  if (code != 0) {
-    HostErrno = code;
+  if (!called) return HostFailedCode(code);
+  List copy;
+  const bool complete = HostTake(hostList, &copy);
+  if (code != 0 || !complete) {
+    if (code != 0) HostErrno = code;
+    if (code == 0) code = (HostCopyRefused(), ErrNoMemory);
     HostDrop(copy);
     return code;
   }

@@ -94,70 +94,76 @@ constexpr HostOwned kPayloadValues = Pointer(8, kValueList);
 constexpr HostOwned kPayloadPairs = List(8, kNamedStringsPair);
 constexpr HostOwned kPayloadKeyed = List(8, kKeyedStrings);
 
-void CopyPart(void* dst, const void* src, const HostOwned& part, HostAllocFn alloc);
+bool CopyPart(void* dst, const void* src, const HostOwned& part, HostAllocFn alloc);
 void ReleasePart(void* record, const HostOwned& part, HostFreeFn release);
 
-void CopyList(CountedList& dst, const CountedList& src, const HostLayout& element,
-              HostAllocFn alloc) {
-  dst = {src.count, nullptr};
-  if (src.items == nullptr) return;
-  const uint64_t bytes = static_cast<uint64_t>(src.count) * element.size;  // fits: 32 x 32 bits
-  if (bytes > SIZE_MAX) return;
-  void* items = alloc(bytes == 0 ? 1 : static_cast<size_t>(bytes));
-  if (items == nullptr) return;
-  if (bytes != 0) std::memcpy(items, src.items, static_cast<size_t>(bytes));
-  for (uint32_t i = 0; i < src.count; ++i) {
-    const size_t at = static_cast<size_t>(i) * element.size;
-    HostCopyOwned(static_cast<char*>(items) + at, static_cast<const char*>(src.items) + at, element,
-                  alloc);
-  }
-  dst.items = items;
+// Copies a string place; false when a text was there and its copy was refused.
+bool CopyText(char*& dst, const char* src, HostAllocFn alloc) {
+  dst = HostCopyString(src, alloc);
+  return src == nullptr || dst != nullptr;
 }
 
-void CopyPart(void* dst, const void* src, const HostOwned& part, HostAllocFn alloc) {
+// Every element is visited even after a refusal: the byte copy still holds the host's pointers,
+// and each must be replaced (by a copy or null) before the list can be released.
+bool CopyList(CountedList& dst, const CountedList& src, const HostLayout& element,
+              HostAllocFn alloc) {
+  dst = {src.count, nullptr};
+  if (src.items == nullptr) return true;
+  const uint64_t bytes = static_cast<uint64_t>(src.count) * element.size;  // fits: 32 x 32 bits
+  if (bytes > SIZE_MAX) return false;
+  void* items = alloc(bytes == 0 ? 1 : static_cast<size_t>(bytes));
+  if (items == nullptr) return false;
+  if (bytes != 0) std::memcpy(items, src.items, static_cast<size_t>(bytes));
+  bool complete = true;
+  for (uint32_t i = 0; i < src.count; ++i) {
+    const size_t at = static_cast<size_t>(i) * element.size;
+    complete &= HostCopyOwned(static_cast<char*>(items) + at,
+                              static_cast<const char*>(src.items) + at, element, alloc);
+  }
+  dst.items = items;
+  return complete;
+}
+
+bool CopyPart(void* dst, const void* src, const HostOwned& part, HostAllocFn alloc) {
   switch (part.part) {
     case HostPart::kString:
-      At<char*>(dst, part.offset) = HostCopyString(At<char*>(src, part.offset), alloc);
-      break;
+      return CopyText(At<char*>(dst, part.offset), At<char*>(src, part.offset), alloc);
     case HostPart::kList:
-      CopyList(At<CountedList>(dst, part.offset), At<CountedList>(src, part.offset), *part.element,
-               alloc);
-      break;
+      return CopyList(At<CountedList>(dst, part.offset), At<CountedList>(src, part.offset),
+                      *part.element, alloc);
     case HostPart::kPointer: {
       const void* from = At<void*>(src, part.offset);
       void* copy = from != nullptr ? alloc(part.element->size) : nullptr;
+      bool complete = from == nullptr || copy != nullptr;
       if (copy != nullptr) {
         std::memcpy(copy, from, part.element->size);
-        HostCopyOwned(copy, from, *part.element, alloc);
+        complete = HostCopyOwned(copy, from, *part.element, alloc);
       }
       At<void*>(dst, part.offset) = copy;
-      break;
+      return complete;
     }
     case HostPart::kTypedValue: {
       const auto* value = &At<TypedValue>(src, part.offset);
-      if (const HostOwned* payload = HostPayloadPart(value->valType)) {
-        CopyPart(&At<TypedValue>(dst, part.offset), value, *payload, alloc);
-      }
-      break;
+      const HostOwned* payload = HostPayloadPart(value->valType);
+      return payload == nullptr ||
+             CopyPart(&At<TypedValue>(dst, part.offset), value, *payload, alloc);
     }
     case HostPart::kIdentName: {
       const auto& ident = At<PropertyIdent>(src, part.offset);
-      if (ident.num == 0) {
-        At<PropertyIdent>(dst, part.offset).name = HostCopyString(ident.name, alloc);
-      }
-      break;
+      if (ident.num != 0) return true;
+      char* name = nullptr;
+      const bool complete = CopyText(name, ident.name, alloc);
+      At<PropertyIdent>(dst, part.offset).name = name;
+      return complete;
     }
     case HostPart::kTaggedText:
-      if (At<uint32_t>(src, part.offset - 4) == 1) {
-        At<char*>(dst, part.offset) = HostCopyString(At<char*>(src, part.offset), alloc);
-      }
-      break;
+      if (At<uint32_t>(src, part.offset - 4) != 1) return true;
+      return CopyText(At<char*>(dst, part.offset), At<char*>(src, part.offset), alloc);
     case HostPart::kCompactText:
-      if (At<int32_t>(src, part.offset - 8) == PropString) {
-        At<char*>(dst, part.offset) = HostCopyString(At<char*>(src, part.offset), alloc);
-      }
-      break;
+      if (At<int32_t>(src, part.offset - 8) != PropString) return true;
+      return CopyText(At<char*>(dst, part.offset), At<char*>(src, part.offset), alloc);
   }
+  return true;
 }
 
 void ReleasePart(void* record, const HostOwned& part, HostFreeFn release) {
@@ -248,8 +254,12 @@ const HostOwned* HostPayloadPart(int32_t valType) {
   }
 }
 
-void HostCopyOwned(void* dst, const void* src, const HostLayout& layout, HostAllocFn alloc) {
-  for (uint32_t i = 0; i < layout.ownedCount; ++i) CopyPart(dst, src, layout.owned[i], alloc);
+bool HostCopyOwned(void* dst, const void* src, const HostLayout& layout, HostAllocFn alloc) {
+  bool complete = true;
+  for (uint32_t i = 0; i < layout.ownedCount; ++i) {
+    complete &= CopyPart(dst, src, layout.owned[i], alloc);
+  }
+  return complete;
 }
 
 void HostReleaseOwned(void* record, const HostLayout& layout, HostFreeFn release) {

@@ -43,8 +43,9 @@ struct HostLayout {
 };
 
 // Fills the owned places of dst, a byte copy of src, with copies made by alloc. A place whose copy
-// fails is left null (a list keeps its count with null items), so dst is always releasable.
-void HostCopyOwned(void* dst, const void* src, const HostLayout& layout, HostAllocFn alloc);
+// fails is left null (a list keeps its count with null items), so dst is always releasable; the
+// result is false then, since the copy lost what the host handed over.
+bool HostCopyOwned(void* dst, const void* src, const HostLayout& layout, HostAllocFn alloc);
 // Releases what record owns through release and nulls it (lists become {0, null}). Null does
 // nothing.
 void HostReleaseOwned(void* record, const HostLayout& layout, HostFreeFn release);
@@ -99,12 +100,14 @@ HOST_DECLARE_LAYOUT(HostRecord32*)
 HOST_DECLARE_LAYOUT(HostRecord32List)
 #undef HOST_DECLARE_LAYOUT
 
-// The copy of a pair: source's bytes, then everything it owns copied with alloc.
+// The copy of a pair: source's bytes, then everything it owns copied with alloc. *complete (when
+// given) is false when an allocation was refused and the copy lacks part of source.
 template <typename T>
-T HostCopyValue(const T& source, HostAllocFn alloc) {
+T HostCopyValue(const T& source, HostAllocFn alloc, bool* complete = nullptr) {
   T copy;
   std::memcpy(static_cast<void*>(&copy), &source, sizeof(T));
-  HostCopyOwned(&copy, &source, HostLayoutOf<T>::layout, alloc);
+  const bool whole = HostCopyOwned(&copy, &source, HostLayoutOf<T>::layout, alloc);
+  if (complete != nullptr) *complete = whole;
   return copy;
 }
 
@@ -114,13 +117,15 @@ void HostReleaseValue(T* value, HostFreeFn release) {
   if (value != nullptr) HostReleaseOwned(value, HostLayoutOf<T>::layout, release);
 }
 
-// The client's copy of a value the host handed over; the host's memory is given back unless the
-// host said it is shared.
+// The client's copy of a value the host handed over into *copy; the host's memory is given back
+// unless the host said it is shared. False when the copy could not be made whole: *copy is then
+// still releasable, and the caller reports the call as failed.
 template <typename T>
-T HostTake(T hostValue) {
-  T copy = HostCopyValue(hostValue, HostClientAlloc);
+bool HostTake(T hostValue, T* copy) {
+  bool complete = true;
+  *copy = HostCopyValue(hostValue, HostClientAlloc, &complete);
   if (SharedHostMemory == 0) HostReleaseValue(&hostValue, HostTaskFree);
-  return copy;
+  return complete;
 }
 
 // Releases a client copy and leaves it zeroed.

@@ -56,6 +56,8 @@ SimCallPlan SimHostState::Plan(int index, int slot) {
       return {false, RPC_E_SERVERCALL_RETRYLATER, false, 0};
     case SimFault::kFail:
       return {false, E_FAIL, false, 0};
+    case SimFault::kFailAfterZero:
+      return {false, E_FAIL, true, 0};
     case SimFault::kNoCode:
       return {true, S_OK, false, 0};
     case SimFault::kCode:
@@ -64,6 +66,11 @@ SimCallPlan SimHostState::Plan(int index, int slot) {
       break;
   }
   return {true, S_OK, true, 0};
+}
+
+HRESULT SimHostState::Refuse(const SimCallPlan& plan, int32_t* error) {
+  if (plan.writeCode && error != nullptr) *error = 0;
+  return plan.hr;
 }
 
 void SimHostState::Finish(const SimCallPlan& plan, int32_t* error, int32_t code) {
@@ -119,7 +126,7 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::RegisterClient(IUnknown* sink, int32_t
 HRESULT STDMETHODCALLTYPE SimFaceHostApi::SetNotification(int32_t notification, int32_t state,
                                                           int32_t* error) {
   SimCallPlan plan = state_->Plan(kHostApiIndex, 8);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   state_->notifications.push_back({notification, state});
   SimHostState::Finish(plan, error, 0);
   return plan.hr;
@@ -138,7 +145,7 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::ShowMessage(const char* text, int32_t 
 
 HRESULT STDMETHODCALLTYPE SimFaceHostApi::ConsoleWrite(const char* text, int32_t* error) {
   SimCallPlan plan = state_->Plan(kHostApiIndex, 24);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   state_->console.push_back(text != nullptr ? text : "");
   SimHostState::Finish(plan, error, 0);
   return plan.hr;
@@ -148,7 +155,7 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::GetIntProp(ObjectId document, ObjectId
                                                      const PropertyIdent* ident, int32_t* error,
                                                      int32_t* value) {
   SimCallPlan plan = state_->Plan(kHostApiIndex, 85);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   int32_t code = 0;
   if (const SimObject* o = state_->Find(document, object, ident, code)) {
     auto it = o->ints.find(ident->num);
@@ -166,7 +173,7 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::GetIdProp(ObjectId document, ObjectId 
                                                     const PropertyIdent* ident, int32_t* error,
                                                     ObjectId* value) {
   SimCallPlan plan = state_->Plan(kHostApiIndex, 89);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   int32_t code = 0;
   if (const SimObject* o = state_->Find(document, object, ident, code)) {
     auto it = o->ids.find(ident->num);
@@ -184,7 +191,7 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::GetStringProp(ObjectId document, Objec
                                                         const PropertyIdent* ident, int32_t* error,
                                                         char** value) {
   SimCallPlan plan = state_->Plan(kHostApiIndex, 97);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   int32_t code = 0;
   if (const SimObject* o = state_->Find(document, object, ident, code)) {
     auto it = o->strings.find(ident->num);

@@ -20,11 +20,12 @@
 
 // How a slot answers instead of doing its work.
 enum class SimFault {
-  kNone,    // normally
-  kBusy,    // RPC_E_SERVERCALL_RETRYLATER, nothing written
-  kFail,    // E_FAIL, nothing written
-  kNoCode,  // S_OK after doing its work, without writing the error code
-  kCode,    // S_OK after doing its work, writing the given error code
+  kNone,           // normally
+  kBusy,           // RPC_E_SERVERCALL_RETRYLATER, nothing written
+  kFail,           // E_FAIL, nothing written
+  kNoCode,         // S_OK after doing its work, without writing the error code
+  kCode,           // S_OK after doing its work, writing the given error code
+  kFailAfterZero,  // E_FAIL after writing 0 as the error code, and nothing else
 };
 
 // The host's own error codes for a bad request.

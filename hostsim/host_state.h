@@ -146,7 +146,7 @@ struct SimFaultSetting {
 
 // How one call goes: whether the face does its work, what it returns, and what code it writes.
 struct SimCallPlan {
-  bool work;          // do the work (false: return hr at once)
+  bool work;          // do the work (false: return hr at once, through Refuse)
   HRESULT hr;         // the answer
   bool writeCode;     // write the error code
   int32_t forceCode;  // nonzero: write this code instead of the work's own
@@ -158,6 +158,8 @@ struct SimHostState {
   // Notes a call of the slot and says how it goes.
   SimCallPlan Plan(int index, int slot);
   // Writes the error code of a call that did its work (code is the work's own outcome).
+  // The answer of a call that does no work: hr, after writing 0 as the code when the plan says so.
+  static HRESULT Refuse(const SimCallPlan& plan, int32_t* error);
   static void Finish(const SimCallPlan& plan, int32_t* error, int32_t code);
   // The property's object, or null; code is set to the host's error for a bad request.
   const SimObject* Find(ObjectId document, ObjectId object, const PropertyIdent* ident,
@@ -233,7 +235,8 @@ HRESULT SimAnswerNONE(SimHostState* state, int index, int slot) {
 template <typename T>
 HRESULT SimAnswerCODE(SimHostState* state, int index, int slot, int32_t* error) {
   SimCallPlan plan = state->Plan(index, slot);
-  if (plan.work) SimHostState::Finish(plan, error, 0);
+  if (!plan.work) return SimHostState::Refuse(plan, error);
+  SimHostState::Finish(plan, error, 0);
   return plan.hr;
 }
 
@@ -247,7 +250,7 @@ HRESULT SimAnswerVALUE(SimHostState* state, int index, int slot, T* value) {
 template <typename T>
 HRESULT SimAnswerCODE_VALUE(SimHostState* state, int index, int slot, int32_t* error, T* value) {
   SimCallPlan plan = state->Plan(index, slot);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   if (value != nullptr) *value = SimSample<T>(state);
   SimHostState::Finish(plan, error, 0);
   return plan.hr;
@@ -257,7 +260,7 @@ template <typename T>
 HRESULT SimAnswerCODE_TWO(SimHostState* state, int index, int slot, int32_t* error, T* value,
                           T* second) {
   SimCallPlan plan = state->Plan(index, slot);
-  if (!plan.work) return plan.hr;
+  if (!plan.work) return SimHostState::Refuse(plan, error);
   if (value != nullptr) *value = SimSample<T>(state);
   if (second != nullptr) *second = SimSample<T>(state);
   SimHostState::Finish(plan, error, 0);

@@ -8,8 +8,9 @@ namespace {
 
 using slot_walk::Fault;
 
-const std::vector<Fault> kEveryFault = {slot_walk::kOk, slot_walk::kBusy, slot_walk::kFail,
-                                        slot_walk::kCode, slot_walk::kNoCode};
+const std::vector<Fault> kEveryFault = {slot_walk::kOk,     slot_walk::kBusy,
+                                        slot_walk::kFail,   slot_walk::kCode,
+                                        slot_walk::kNoCode, slot_walk::kFailAfterZero};
 
 class HostFamiliesTest : public BridgeTest {};
 

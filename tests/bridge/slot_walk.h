@@ -158,13 +158,14 @@ inline const SlotProbe kProbes[] = {
 #include "bridge/host_slots.inc"
 };
 
-enum Fault { kOk, kBusy, kFail, kCode, kNoCode };
-inline const char* const kFaultNames[] = {"success", "busy", "failing HRESULT", "host code",
-                                          "no code written"};
+enum Fault { kOk, kBusy, kFail, kCode, kNoCode, kFailAfterZero };
+inline const char* const kFaultNames[] = {"success",         "busy",
+                                          "failing HRESULT", "host code",
+                                          "no code written", "failing HRESULT after code 0"};
 
 inline SimFault SimFaultOf(Fault fault) {
-  const SimFault faults[] = {SimFault::kNone, SimFault::kBusy, SimFault::kFail, SimFault::kCode,
-                             SimFault::kNoCode};
+  const SimFault faults[] = {SimFault::kNone, SimFault::kBusy,   SimFault::kFail,
+                             SimFault::kCode, SimFault::kNoCode, SimFault::kFailAfterZero};
   return faults[fault];
 }
 
@@ -176,13 +177,16 @@ struct Expected {
 // What a shape promises: the result, what lands in the caller's storage, and HostErrno.
 inline Expected Promise(const SlotProbe& probe, Fault fault) {
   const bool ok = fault == kOk;
+  // A call that failed after the host wrote 0 as its code is a failed call all the same; only the
+  // optional interfaces' calls, which ignore the HRESULT, read the code as it stands.
+  const bool failed = fault == kBusy || fault == kFail || fault == kFailAfterZero;
   const std::string value = "value";
   const std::string code = std::to_string(kHostCode);
   int outs = 0;
   std::string ret;
   bool hostCode = true;    // the shape reads an error code the host writes
   bool busyIsCall = true;  // busy reads as ErrHostBusy (else the HRESULT is ignored or lumped)
-  const char* fails[] = {"", "-1", "-1", "", "-1"};  // for status-like results
+  const char* fails[] = {"", "-1", "-1", "", "-1", "-1"};  // for status-like results
   switch (probe.shape) {
     case HostShape::kStatus:
     case HostShape::kKept:
@@ -205,18 +209,18 @@ inline Expected Promise(const SlotProbe& probe, Fault fault) {
       outs = probe.shape == HostShape::kConvertResult ? 1 : 0;
       break;
     case HostShape::kOptional:
-      ret = ok ? "0" : fault == kCode ? code : "-1";
+      ret = ok || fault == kFailAfterZero ? "0" : fault == kCode ? code : "-1";
       busyIsCall = false;
       break;
     case HostShape::kPolicy:
-      ret = fault == kBusy || fault == kFail ? "-1" : "0";
+      ret = failed ? "-1" : "0";
       hostCode = false;
       busyIsCall = false;
       break;
     case HostShape::kValue:
     case HostShape::kPair:
       hostCode = false;
-      ret = fault == kBusy || fault == kFail ? "0" : value;
+      ret = failed ? "0" : value;
       if (probe.into) {
         ret = "";
         outs = 1;
@@ -224,7 +228,7 @@ inline Expected Promise(const SlotProbe& probe, Fault fault) {
       break;
     case HostShape::kValueOrMinus1:
       hostCode = false;
-      ret = fault == kBusy || fault == kFail ? "-1" : value;
+      ret = failed ? "-1" : value;
       break;
     case HostShape::kGet:
       ret = ok ? value : "0";
@@ -232,12 +236,12 @@ inline Expected Promise(const SlotProbe& probe, Fault fault) {
     case HostShape::kStartup:
       break;
   }
-  const bool delivered = ok || (!hostCode && fault != kBusy && fault != kFail &&
-                                probe.shape != HostShape::kConvertResult);
+  const bool delivered = ok || (!hostCode && !failed && probe.shape != HostShape::kConvertResult);
   for (int i = 0; i < outs; ++i) ret += delivered ? "|value" : "|0";
   int32_t errnoAfter = kEarlier;
   if (fault == kBusy) errnoAfter = busyIsCall ? ErrHostBusy : ErrHostCall;
   if (fault == kFail) errnoAfter = ErrHostCall;
+  if (fault == kFailAfterZero && probe.shape != HostShape::kOptional) errnoAfter = ErrHostCall;
   if (hostCode && fault == kCode) errnoAfter = kHostCode;
   if (hostCode && fault == kNoCode) errnoAfter = ErrHostCall;
   return {ret, errnoAfter};
