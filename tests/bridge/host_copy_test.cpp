@@ -5,9 +5,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "bridge/host_copy.h"
+#include "bridge/host_memory.h"
 #include "props/property_list.h"
 #include "strings/memory.h"
 
@@ -147,6 +152,229 @@ TEST(HostCopyTest, NestedRecordsThroughPointers) {
   EXPECT_TRUE(g_live.empty());
   HostReleaseValue(&five, HostClientFree);
   EXPECT_EQ(five.texts[0], nullptr);
+}
+
+// A host value built in blocks of its own, which the test scribbles over and frees after the copy:
+// a copy that shares any block with its source then reads garbage (or, under the sanitizers, a
+// freed block).
+class HostBuilt {
+ public:
+  ~HostBuilt() { Scrap(); }
+  void* Block(size_t bytes) {
+    void* block = std::calloc(1, bytes);
+    blocks_.push_back({block, bytes});
+    return block;
+  }
+  char* S(const char* text) {
+    return static_cast<char*>(
+        std::memcpy(Block(std::strlen(text) + 1), text, std::strlen(text) + 1));
+  }
+  StringList Strings(std::initializer_list<const char*> texts) {
+    auto** items = static_cast<char**>(Block(texts.size() * sizeof(char*)));
+    uint32_t n = 0;
+    for (const char* t : texts) items[n++] = t != nullptr ? S(t) : nullptr;
+    return {n, items};
+  }
+  template <typename T>
+  T* Items(uint32_t n) {
+    return static_cast<T*>(Block(n * sizeof(T)));
+  }
+  void Scrap() {
+    for (auto& [block, bytes] : blocks_) {
+      std::memset(block, 0xEE, bytes);
+      std::free(block);
+    }
+    blocks_.clear();
+  }
+
+ private:
+  std::vector<std::pair<void*, size_t>> blocks_;
+};
+
+std::string Show(const char* text) {
+  return text != nullptr ? text : "(null)";
+}
+std::string Show(const StringList& list) {
+  std::string out = "[";
+  for (uint32_t i = 0; list.items != nullptr && i < list.count; ++i) {
+    out += (i != 0 ? "," : "") + Show(list.items[i]);
+  }
+  return out + "]";
+}
+template <typename List>
+std::string ShowNumbers(const List& list) {
+  std::string out = "{";
+  for (uint32_t i = 0; list.items != nullptr && i < list.count; ++i) {
+    out += (i != 0 ? "," : "") + std::to_string(list.items[i]);
+  }
+  return out + "}";
+}
+
+// What a typed value holds, read field by field as the payload records are laid out.
+std::string Show(const TypedValue& v) {
+  const TypedPayload& p = v.payload;
+  std::string out = std::to_string(v.valType) + ":";
+  switch (v.valType) {
+    case PropString:
+      return out + Show(p.string);
+    case PropWords:
+    case PropWords13:
+    case PropWords15:
+      return out + ShowNumbers(p.words);
+    case PropStrings:
+      return out + Show(p.strings);
+    case PropQwords:
+    case PropQwords12:
+      return out + ShowNumbers(p.qwords);
+    case PropBytes:
+      return out + ShowNumbers(p.bytes);
+    case PropTextEntries:
+      for (uint32_t i = 0; i < p.textEntries.count; ++i) {
+        const TextEntry& e = p.textEntries.items[i];
+        out += std::to_string(e.word0) + "," + std::to_string(e.word1) + "," + Show(e.text) + "," +
+               std::to_string(e.tail) + ";";
+      }
+      return out;
+    case PropCompoundEntries:
+      for (uint32_t i = 0; i < p.compoundEntries.count; ++i) {
+        const CompoundEntry& e = p.compoundEntries.items[i];
+        out += Show(e.name) + "," + std::to_string(e.word0) + "," + std::to_string(e.word1) + "," +
+               std::to_string(e.word2) + "," + Show(e.list0) + "," + Show(e.list1) + "," +
+               Show(e.text0) + "," + Show(e.text1) + ";";
+      }
+      return out;
+    case PropNamedStrings:
+      for (uint32_t i = 0; i < p.namedStrings.count; ++i) {
+        const NamedStrings& e = p.namedStrings.items[i];
+        out += Show(e.name) + "," + Show(e.values) + "," + std::to_string(e.flag0) + "," +
+               std::to_string(e.flag1) + ";";
+      }
+      return out;
+    case PropNamedStringsPairs:
+      for (uint32_t i = 0; i < p.namedStringsPairs.count; ++i) {
+        const NamedStringsPair& e = p.namedStringsPairs.items[i];
+        out += Show(e.name) + "," + Show(e.list0) + "," + Show(e.list1) + "," +
+               std::to_string(e.flag0 + e.flag1 * 10 + e.flag2 * 100) + ";";
+      }
+      return out;
+    case PropKeyedStrings:
+      for (uint32_t i = 0; i < p.keyedStrings.count; ++i) {
+        const KeyedStrings& e = p.keyedStrings.items[i];
+        out += std::to_string(e.key) + "," + Show(e.values) + ";";
+      }
+      return out;
+    case PropBlock:
+      return out + (p.block != nullptr ? Show(static_cast<const char*>(p.block)) : "(null)");
+    case PropValues:
+      if (p.values == nullptr) return out + "(null)";
+      for (uint32_t i = 0; i < p.values->count; ++i) out += "<" + Show(p.values->items[i]) + ">";
+      return out;
+    default:
+      return out + std::to_string(p.intValue);
+  }
+}
+
+// Every list payload kind and every owned text of the element records, copied deep: the copy
+// still reads whole after the source's every block is scribbled over and freed.
+TEST(HostCopyTest, EveryPayloadKindIsCopiedDeep) {
+  HostBuilt host;
+  std::vector<TypedValue> values;
+  auto add = [&](int32_t type, auto fill) {
+    TypedValue v{};
+    v.valType = type;
+    fill(v.payload);
+    values.push_back(v);
+  };
+  add(PropString, [&](TypedPayload& p) { p.string = host.S("text"); });
+  for (int32_t type : {PropWords, PropWords13, PropWords15}) {
+    add(type, [&](TypedPayload& p) {
+      p.words = {3, host.Items<int32_t>(3)};
+      p.words.items[0] = 7;
+      p.words.items[2] = -1;
+    });
+  }
+  add(PropStrings, [&](TypedPayload& p) { p.strings = host.Strings({"a", nullptr, "c"}); });
+  for (int32_t type : {PropQwords, PropQwords12}) {
+    add(type, [&](TypedPayload& p) {
+      p.qwords = {2, host.Items<uint64_t>(2)};
+      p.qwords.items[1] = 1ull << 40;
+    });
+  }
+  add(PropBytes, [&](TypedPayload& p) {
+    p.bytes = {2, host.Items<uint8_t>(2)};
+    p.bytes.items[0] = 200;
+  });
+  add(PropTextEntries, [&](TypedPayload& p) {
+    p.textEntries = {2, host.Items<TextEntry>(2)};
+    p.textEntries.items[0] = {1, 2, host.S("t0"), 99};
+    p.textEntries.items[1] = {3, 4, nullptr, 5};
+  });
+  add(PropCompoundEntries, [&](TypedPayload& p) {
+    p.compoundEntries = {2, host.Items<CompoundEntry>(2)};
+    p.compoundEntries.items[0] = {
+        host.S("n0"), 1,           2, 3, host.Strings({"x", "y"}), host.Strings({"z"}),
+        host.S("t0"), host.S("u0")};
+    p.compoundEntries.items[1] = {nullptr, 4, 5, 6, {}, host.Strings({"w"}), nullptr, host.S("u1")};
+  });
+  add(PropNamedStrings, [&](TypedPayload& p) {
+    p.namedStrings = {1, host.Items<NamedStrings>(1)};
+    p.namedStrings.items[0] = {host.S("n"), host.Strings({"v1", "v2"}), 1, 2};
+  });
+  add(PropNamedStringsPairs, [&](TypedPayload& p) {
+    p.namedStringsPairs = {1, host.Items<NamedStringsPair>(1)};
+    p.namedStringsPairs.items[0] = {
+        host.S("n"), host.Strings({"a"}), host.Strings({"b", "c"}), 1, 2, 3};
+  });
+  add(PropKeyedStrings, [&](TypedPayload& p) {
+    p.keyedStrings = {2, host.Items<KeyedStrings>(2)};
+    p.keyedStrings.items[0] = {9, host.Strings({"k"})};
+    p.keyedStrings.items[1] = {8, {}};
+  });
+  add(PropBlock, [&](TypedPayload& p) {
+    p.block = host.Block(kPropBlockSize);
+    std::memcpy(p.block, "block", 6);
+  });
+  add(PropValues, [&](TypedPayload& p) {
+    p.values = host.Items<ValueList>(1);
+    p.values->count = 2;
+    p.values->items = host.Items<TypedValue>(2);
+    p.values->items[0].valType = PropString;
+    p.values->items[0].payload.string = host.S("inner");
+    p.values->items[1].valType = PropStrings;
+    p.values->items[1].payload.strings = host.Strings({"deep"});
+  });
+  const std::vector<std::string> expected = {
+      "3:text",
+      "5:{7,0,-1}",
+      "13:{7,0,-1}",
+      "15:{7,0,-1}",
+      "6:[a,(null),c]",
+      "7:{0,1099511627776}",
+      "12:{0,1099511627776}",
+      "14:{200,0}",
+      "8:1,2,t0,99;3,4,(null),5;",
+      "17:n0,1,2,3,[x,y],[z],t0,u0;(null),4,5,6,[],[w],(null),u1;",
+      "18:n,[v1,v2],1,2;",
+      "21:n,[a],[b,c],321;",
+      "22:9,[k];8,[];",
+      "19:block",
+      "20:<3:inner><6:[deep]>",
+  };
+  ASSERT_EQ(values.size(), expected.size());
+  std::vector<TypedValue> copies;
+  for (size_t i = 0; i < values.size(); ++i) {
+    SCOPED_TRACE(expected[i]);
+    EXPECT_EQ(Show(values[i]), expected[i]);  // the source as built
+    bool complete = false;
+    copies.push_back(HostCopyValue(values[i], HostClientAlloc, &complete));
+    EXPECT_TRUE(complete);
+  }
+  host.Scrap();
+  for (size_t i = 0; i < copies.size(); ++i) {
+    SCOPED_TRACE(expected[i]);
+    EXPECT_EQ(Show(copies[i]), expected[i]);
+    HostReleaseValue(&copies[i], HostClientFree);
+  }
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <type_traits>
 #include <string>
 #include <vector>
 
 #include "bridge/client_state.h"
+#include "bridge/host_copy.h"
 #include "bridge/host_errno.h"
 #include "bridge/host_fronts.h"
 #include "hostsim/host_object.h"
@@ -166,6 +169,90 @@ TEST_F(HostFrontsTest, EachFrontReachesItsSlotWithItsIdent) {
   HostCall7With(6, &marker);
   ASSERT_EQ(g_received.pointers.size(), 1u);
   EXPECT_EQ(g_received.pointers[0], &marker);
+}
+
+// Every numbered and named property front, generated from the fronts' own list, against the slot
+// each must reach, written out here from the host's property table.
+TEST_F(HostFrontsTest, EveryPropertyFrontReachesThePublishedSlot) {
+  const std::map<std::string, int> published = {
+      {"HostGetTypedValue", 79},
+      {"HostSetTypedValue", 80},
+      {"HostGetPropertyValue", 81},
+      {"HostGetInt", 85},
+      {"HostGetIntByName", 85},
+      {"HostSetInt", 86},
+      {"HostSetIntByName", 86},
+      {"HostGetIntList", 87},
+      {"HostSetIntList", 88},
+      {"HostGetId", 89},
+      {"HostSetId", 90},
+      {"HostGetWord", 91},
+      {"HostGetWordByName", 91},
+      {"HostSetWord", 92},
+      {"HostSetWordByName", 92},
+      {"HostGetQword", 93},
+      {"HostSetQword", 94},
+      {"HostGetRecord16", 95},
+      {"HostSetRecord16", 96},
+      {"HostGetString", 97},
+      {"HostSetString", 98},
+      {"HostGetStringList", 99},
+      {"HostSetStringList", 100},
+      {"HostGetIntList2", 101},
+      {"HostSetIntList2", 102},
+      {"HostGetQwordList", 103},
+      {"HostSetQwordList", 104},
+      {"HostGetTextEntries", 105},
+      {"HostSetTextEntries", 106},
+      {"HostPropertyStatusByName", 75},
+      {"HostGetByteListByName", 107},
+      {"HostSetByteListByName", 108},
+      {"HostGetRecord24", 120},
+      {"HostSetRecord24", 121},
+      {"HostGetTypedValue2", 141},
+      {"HostGetPropertyValue2", 143},
+  };
+  struct Front {
+    const char* name;
+    bool named;
+    std::function<void()> call;
+  };
+  const Front fronts[] = {
+#define FRONT_CALL_GetNumber(F, T) \
+  [] {                             \
+    auto got = F(1, 2, kAsked);    \
+    HostDrop(got);                 \
+  }
+#define FRONT_CALL_SetNumber(F, T) [] { F(1, 2, kAsked, std::type_identity_t<T>{}); }
+#define FRONT_CALL_GetName(F, T) \
+  [] {                           \
+    auto got = F(1, 2, "n");     \
+    HostDrop(got);               \
+  }
+#define FRONT_CALL_SetName(F, T) [] { F(1, 2, "n", std::type_identity_t<T>{}); }
+#define FRONT_ROW(Form, F, W, T) \
+  {#F, std::string(#Form).find("Name") != std::string::npos, FRONT_CALL_##Form(F, T)},
+      HOST_PROPERTY_FRONTS(FRONT_ROW)
+#undef FRONT_ROW
+  };
+  EXPECT_EQ(std::size(fronts), published.size());
+  for (const Front& front : fronts) {
+    SCOPED_TRACE(front.name);
+    auto it = published.find(front.name);
+    ASSERT_NE(it, published.end()) << "a front the host's table does not list";
+    front.call();
+    EXPECT_EQ(g_received.slot, it->second);
+    ASSERT_EQ(g_received.idents.size(), 1u);
+    EXPECT_EQ(g_received.idents[0].num, front.named ? 0 : kAsked);
+    if (front.named) {
+      EXPECT_STREQ(g_received.idents[0].name, "n");
+    } else {
+      EXPECT_EQ(g_received.idents[0].name, nullptr);
+    }
+    ASSERT_GE(g_received.numbers.size(), 2u);  // the document and the object, in that order
+    EXPECT_EQ(g_received.numbers[0], 1);
+    EXPECT_EQ(g_received.numbers[1], 2);
+  }
 }
 
 // The option-104 front reports its own outcome and leaves HostErrno as the caller had it.

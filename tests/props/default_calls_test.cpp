@@ -10,6 +10,7 @@
 #include "bridge/client_state.h"
 #include "bridge/host_errno.h"
 #include "bridge/host_interfaces.h"
+#include "bridge/host_wrappers.h"
 #include "encoding/dialog_encoding.h"
 #include "platform/win_memory.h"
 #include "props/default_lists.h"
@@ -126,6 +127,41 @@ TEST_F(DefaultCallsTest, OptionsAndNameThatReachTheHost) {
       EXPECT_EQ(row.call(), 6);
       EXPECT_EQ(HostErrno, 6);
       HostErrno = 0;
+    }
+  }
+}
+
+// The result list the host hands over is given back by the call: the wrapper's library-owned list
+// is empty afterwards, whatever the host answered.
+TEST_F(DefaultCallsTest, TheResultListIsGivenBack) {
+  PropertyValueList* named = nullptr;
+  PropertyValueList* object = nullptr;
+  ASSERT_EQ(HostNamedListCall("n", nullptr, &named), 0);
+  ASSERT_EQ(HostObjectListCall(1, "n", nullptr, &object), 0);
+  ASSERT_EQ(named->count, 1u);  // the library's own lists, which the calls below reuse
+  ASSERT_EQ(object->count, 1u);
+  const struct {
+    int line;
+    std::function<int32_t()> call;
+    PropertyValueList* kept;
+  } rows[] = {
+      {__LINE__, [] { return PropCallNamedWithDefaults("n", 1); }, named},
+      {__LINE__, [] { return PropCallNamedWithDefaults("n", 0); }, named},
+      {__LINE__, [] { return PropCallNamedWith29("n", 1); }, named},
+      {__LINE__, [] { return PropCallNamedWith29("n", 0); }, named},
+      {__LINE__, [] { return PropCallObjectWithDefaults(3, "n", 1); }, object},
+      {__LINE__, [] { return PropCallObjectWithDefaults(3, "n", 0); }, object},
+  };
+  for (int32_t code : {0, 6}) {
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::to_string(row.line) + " code " + std::to_string(code));
+      ASSERT_EQ(HostNamedListCall("n", nullptr, &named), 0);
+      ASSERT_EQ(HostObjectListCall(1, "n", nullptr, &object), 0);
+      host_.code = code;
+      EXPECT_EQ(row.call(), code);
+      host_.code = 0;
+      EXPECT_EQ(row.kept->count, 0u);
+      EXPECT_EQ(row.kept->items, nullptr);
     }
   }
 }

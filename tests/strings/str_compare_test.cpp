@@ -203,6 +203,43 @@ TEST(StrCompare, AgreesWithTheCRunTimeOnRandomText) {
   }
 }
 
+// Equal texts that end anywhere inside a long comparison's blocks (the first of a multi-block step
+// included), followed by bytes that differ: nothing past a shared terminator decides. Texts that
+// differ only at the terminator's place order as the C run-time orders them.
+TEST(StrCompare, TerminatorsInsideEveryBlockOfALongStep) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> letter('a', 'z');
+  alignas(64) char a[512];
+  alignas(64) char b[512];
+  for (int shiftA = 0; shiftA < 16; shiftA += 5) {
+    for (int shiftB = 0; shiftB < 16; shiftB += 3) {
+      for (int length = 0; length < 200; ++length) {
+        SCOPED_TRACE(testing::Message() << length << " +" << shiftA << " +" << shiftB);
+        char* x = a + shiftA;
+        char* y = b + shiftB;
+        for (int i = 0; i < 300; ++i) {
+          x[i] = static_cast<char>(letter(rng));
+          y[i] = static_cast<char>('0' + letter(rng) % 10);  // after the terminator: other bytes
+        }
+        std::memcpy(y, x, static_cast<size_t>(length));
+        x[length] = 0;
+        y[length] = 0;
+        EXPECT_EQ(StrCompare(x, y), 0);
+        EXPECT_EQ(StrICompare(x, y), 0);
+        EXPECT_EQ(StrEqual(x, y), 1);
+        EXPECT_EQ(StrCompareN(x, y, length + 64), 0);
+        EXPECT_EQ(StrICompareN(x, y, length + 1), 0);
+        // One text goes on where the other ends.
+        y[length] = 'q';
+        EXPECT_EQ(Sign(StrCompare(x, y)), Sign(std::strcmp(x, y)));
+        EXPECT_EQ(Sign(StrICompare(x, y)), Sign(strcasecmp(x, y)));
+        EXPECT_EQ(Sign(StrCompare(y, x)), Sign(std::strcmp(y, x)));
+        EXPECT_EQ(Sign(StrCompareN(y, x, length + 1)), Sign(std::strncmp(y, x, length + 1)));
+      }
+    }
+  }
+}
+
 TEST(StrICompareThenCase, Ordering) {
   const struct {
     int line;
