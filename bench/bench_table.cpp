@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> order;  // "operation/size" keys in first-seen order
   std::map<std::string, double> libraries;
   std::multimap<std::string, Row> peers;
+  std::map<std::string, double> perMarker;  // a scale benchmark's time per element, ns
   for (int i = 1; i < argc; ++i) {
     std::ifstream in(argv[i]);
     nlohmann::json report = nlohmann::json::parse(in, nullptr, false);
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
       if (equals == std::string::npos) {
         if (!libraries.count(key)) order.push_back(key);
         libraries[key] = Nanoseconds(run);
+        if (run.contains("per_marker")) perMarker[key] = run["per_marker"].get<double>() * 1e9;
       } else {
         peers.insert({key, Row{operation, size, head.substr(equals + 1), -1, Nanoseconds(run)}});
       }
@@ -87,6 +89,12 @@ int main(int argc, char** argv) {
                   Duration(library).c_str(), Duration(row.peerTime).c_str(), row.peer.c_str(),
                   library / row.peerTime);
     }
+  }
+  for (const std::string& key : order) {
+    auto it = perMarker.find(key);
+    if (it == perMarker.end()) continue;
+    std::printf("%-49s %12s  %.1f ns per marker\n", key.c_str(), Duration(libraries[key]).c_str(),
+                it->second);
   }
   return 0;
 }
