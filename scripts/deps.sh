@@ -3,7 +3,7 @@
 tansel_install_deps() {
   local wanted=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
     libbenchmark-dev libicu-dev icu-devtools nlohmann-json3-dev libcurl4-openssl-dev
-    libcpp-httplib-dev python3 "$@")
+    libcpp-httplib-dev python3 ccache "$@")
   local missing=()
   local pkg
   for pkg in "${wanted[@]}"; do
@@ -21,11 +21,14 @@ tansel_install_deps() {
   apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# tansel_build DIR [cmake options...] [--target NAME]: configures and builds into DIR.
+# tansel_build DIR [cmake options...] [--target NAME]: configures and builds into DIR. Compiles
+# through ccache, with paths taken relative to the checkout, so that another clone or build folder
+# of the same sources reuses the objects.
 tansel_build() {
   local dir=$1
   shift
-  local options=() target=()
+  export CCACHE_BASEDIR=$TANSEL_ROOT
+  local options=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache) target=()
   while [ $# -gt 0 ]; do
     if [ "$1" = --target ]; then target=(--target "$2"); shift 2; else options+=("$1"); shift; fi
   done
