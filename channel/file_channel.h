@@ -58,7 +58,9 @@ int ChanSize(FileChannel* channel);
 // The next byte (0 to 255) without consuming it; -1 at the end (setting atEnd), for an unreadable
 // channel, or when pending writes could not all be written.
 int ChanPeekByte(FileChannel* channel);
-// Writes pending bytes: 0 on success or with nothing to do, 1 when the stream took fewer.
+// Writes pending bytes: 0 on success or with nothing to do, 1 when the stream took fewer. Bytes
+// the stream did not take stay pending, here and wherever another call flushes, until a flush
+// or the close writes them or reports them.
 int ChanFlush(FileChannel* channel);
 // The atEnd flag.
 int ChanAtEnd(FileChannel* channel);

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "channel/typed_io.h"
 #include "encoding/dialog_encoding.h"
 #include "tests/channel/channel_files.h"
 #include "tests/support/fault_injection.h"
@@ -112,7 +113,21 @@ TEST_F(ChannelFaults, ShortWritesAreReportedByTheCallThatLostBytes) {
     FileChannel* channel = Open(Path("b"), "w");
     EXPECT_EQ(ChanWrite(bytes.data(), 1, 100, channel), 100);
     EXPECT_EQ(ChanFlush(channel), 1);
+    EXPECT_EQ(ChanFlush(channel), 1);  // the 50 bytes not taken are still pending
+    EXPECT_EQ(ChanClose(channel), -1);
+    EXPECT_EQ(Contents(Path("b")).size(), 50u);
+  }
+  {
+    SCOPED_TRACE("a flush that fails keeps the bytes for the next one");
+    g_writeBudget = 50;
+    FileChannel* channel = Open(Path("d"), "w");
+    EXPECT_EQ(ChanWrite(bytes.data(), 1, 100, channel), 100);
+    EXPECT_EQ(ChanFlush(channel), 1);
+    g_writeBudget = -1;
+    EXPECT_EQ(ChanTell(channel), 100);
+    EXPECT_EQ(ChanFlush(channel), 0);
     EXPECT_EQ(ChanClose(channel), 0);
+    EXPECT_EQ(Contents(Path("d")), bytes.substr(0, 100));
   }
   {
     SCOPED_TRACE("close");
@@ -131,7 +146,7 @@ TEST_F(ChannelFaults, NoByteIsLostSilently) {
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
     g_writeBudget = random() % 2 == 0 ? -1 : static_cast<long>(random() % 4000) + 1;
-    FileChannel* channel = Open(Path("p"), "w");
+    FileChannel* channel = Open(Path("p"), "w+");
     ASSERT_NE(channel, nullptr);
     std::string expected;
     bool reported = false;
@@ -139,8 +154,15 @@ TEST_F(ChannelFaults, NoByteIsLostSilently) {
     for (int step = 0; step < steps; ++step) {
       const int n = static_cast<int>(random() % 1300);
       const std::string bytes(n, static_cast<char>('a' + step));
-      if (random() % 5 == 0) {
+      const int kind = static_cast<int>(random() % 8);
+      if (kind == 0) {
         reported |= ChanFlush(channel) != 0;
+      } else if (kind == 1) {
+        // Calls whose answers here (nothing read, the end, an unknown whence) report nothing.
+        char out[1];
+        ChanRead(out, 1, random() % 2, channel);
+        ChanPeekByte(channel);
+        ChanSeek(channel, 0, 3);
       } else {
         reported |= ChanWrite(bytes.data(), 1, n, channel) != n;
         expected += bytes;
@@ -151,6 +173,52 @@ TEST_F(ChannelFaults, NoByteIsLostSilently) {
     EXPECT_TRUE(reported || contents == expected)
         << contents.size() << " of " << expected.size() << " bytes arrived unreported";
     EXPECT_EQ(expected.compare(0, contents.size(), contents), 0);  // what arrived is in order
+  }
+}
+
+// A flush that fails inside a call whose failure answer also has a normal meaning (a read of no
+// items, a read or peek at the end, a seek with an unknown whence): the lost bytes still show, in
+// the next flush or close, or they arrive once the platform takes them again.
+TEST_F(ChannelFaults, AFlushFailingInsideAnotherCallIsNeverLostSilently) {
+  struct Row {
+    int line;
+    int (*probe)(FileChannel*);
+    int answer;  // what the probe returns whether or not the flush failed
+  };
+  static char out[4];
+  const Row rows[] = {
+      {__LINE__, [](FileChannel* c) { return ChanRead(out, 1, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanReadItems(out, 2, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanReadBytes(out, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanRead(out, 1, 1, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanReadInt16s(nullptr, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanPeekByte(c); }, -1},
+      {__LINE__, [](FileChannel* c) { return ChanSeek(c, 0, 3); }, -1},
+  };
+  for (const Row& row : rows) {
+    for (const bool restored : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "line " << row.line << (restored ? " restored" : ""));
+      g_platformCalls.Write = BudgetWrite;
+      g_writeBudget = -1;
+      FileChannel* channel = Open(Path("w"), "w+");
+      ASSERT_NE(channel, nullptr);
+      ASSERT_EQ(ChanWrite("0123456789", 1, 10, channel), 10);
+      g_writeBudget = 0;  // the platform refuses every write from here
+      EXPECT_EQ(row.probe(channel), row.answer);
+      bool reported = false;
+      if (restored) {
+        g_writeBudget = -1;
+      } else {
+        reported |= ChanFlush(channel) != 0;
+      }
+      reported |= ChanClose(channel) != 0;
+      PlatformCallsReset();
+      const std::string contents = Contents(Path("w"));
+      EXPECT_TRUE(reported || contents == "0123456789") << "file holds \"" << contents << "\"";
+      if (!restored) {
+        EXPECT_TRUE(reported);
+      }
+    }
   }
 }
 
