@@ -232,10 +232,70 @@ TEST_F(ChannelFaults, FailingReadsEndTheFile) {
   EXPECT_EQ(ChanAtEnd(channel), 1);
   EXPECT_EQ(ChanRead(out, 1, 600, channel), 0);
   EXPECT_EQ(ChanPeekByte(channel), -1);
+  EXPECT_EQ(ChanAtEnd(channel), 1);
+  EXPECT_EQ(ChanTell(channel), 0);  // a failed read consumes nothing
   PlatformCallsReset();
-  EXPECT_EQ(ChanSeek(channel, 0, 0), 0);
+  // A peek that finds a byte clears the flag and leaves the position.
+  EXPECT_EQ(ChanPeekByte(channel), 'r');
+  EXPECT_EQ(ChanAtEnd(channel), 0);
+  EXPECT_EQ(ChanTell(channel), 0);
   EXPECT_EQ(ChanRead(out, 1, 600, channel), 600);
+  EXPECT_EQ(ChanTell(channel), 600);
   EXPECT_EQ(ChanClose(channel), 0);
+}
+
+long long g_readsLeft = 0;  // platform reads that still succeed
+long long ReadsThenFailure(int fd, void* buffer, size_t bytes) {
+  if (g_readsLeft-- <= 0) return FailingRead(fd, buffer, bytes);
+  return WithDefaultCalls([&] { return g_platformCalls.Read(fd, buffer, bytes); });
+}
+
+// A copy whose source cannot be read to its end is a failed copy, not a short success.
+TEST_F(ChannelFaults, CopyRestFailsWhenTheSourceFailsToRead) {
+  const std::string text(5000, 'c');
+  for (const long long reads : {0LL, 1LL, 3LL}) {
+    SCOPED_TRACE(reads);
+    Store(Path("src"), text);
+    FileChannel* source = Open(Path("src"), "r");
+    FileChannel* destination = Open(Path("dst"), "w");
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(destination, nullptr);
+    g_readsLeft = reads;
+    g_platformCalls.Read = ReadsThenFailure;
+    EXPECT_EQ(ChanCopyRest(source, destination), 1);
+    PlatformCallsReset();
+    EXPECT_EQ(ChanClose(source), 0);
+    EXPECT_EQ(ChanClose(destination), 0);
+    EXPECT_EQ(Contents(Path("dst")), text.substr(0, 1024 * reads));
+  }
+  Store(Path("src"), text);
+  FileChannel* source = Open(Path("src"), "r");
+  FileChannel* destination = Open(Path("dst"), "w");
+  EXPECT_EQ(ChanCopyRest(source, destination), 0);
+  EXPECT_EQ(ChanClose(source), 0);
+  EXPECT_EQ(ChanClose(destination), 0);
+  EXPECT_EQ(Contents(Path("dst")), text);
+}
+
+// "a" starts at the end; where the platform will not move there, the open fails rather than
+// let the first write land over the file's first bytes.
+TEST_F(ChannelFaults, AnAppendOpenThatCannotReachTheEndFails) {
+  Store(Path("log"), "old data");
+  g_platformCalls.Seek = FailingSeek;
+  FileChannel* channel = Open(Path("log"), "a");
+  if (channel != nullptr) {
+    PlatformCallsReset();
+    ChanWrite("NEW", 1, 3, channel);
+    ChanClose(channel);
+  }
+  EXPECT_EQ(channel, nullptr);
+  PlatformCallsReset();
+  EXPECT_EQ(Contents(Path("log")), "old data");
+  channel = Open(Path("log"), "a");
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(ChanWrite("NEW", 1, 3, channel), 3);
+  EXPECT_EQ(ChanClose(channel), 0);
+  EXPECT_EQ(Contents(Path("log")), "old dataNEW");
 }
 
 TEST_F(ChannelFaults, RefusedSeeksFailAndKeepThePosition) {
