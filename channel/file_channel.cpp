@@ -118,6 +118,7 @@ int ChanRead(void* destination, int size, int count, FileChannel* channel) {
 int ChanWrite(const void* source, int size, int count, FileChannel* channel) {
   if (channel == nullptr || (channel->access & kChanWritable) == 0) return 0;
   const int64_t total = TransferTotal(size, count);
+  if (total == 0) return count;  // nothing to write: neither the stream nor the buffer changes
   if (total < 0 || !SwitchToWriting(channel)) return 0;
 
   const auto* in = static_cast<const unsigned char*>(source);
