@@ -17,7 +17,8 @@ enum NetLibError : int32_t {
   kNetLibServerError = 9,        // 5xx
   kNetLibHttpError = 10,         // any other status that is not success
   kNetLibCacheError = 11,        // the local cache could not be read or written
-  kNetLibNotCached = 12,         // the cache holds no copy
+  kNetLibNotCached = 12,         // unused: a cache query that finds no copy has answered, not
+                                 // failed, and leaves the last error alone
   kNetLibOutOfMemory = 13,       //
   kNetLibTransferCut = 14,       // the connection ended before the whole body arrived
   kNetLibNoLocalCopy = 15,       // nothing local to send
