@@ -168,7 +168,8 @@ NETLIB_EXPORT int32_t NetLibGetCacheFile(const char* name, char** local) {
   *local = nullptr;
   if (const int error = CheckName(name); error != kNetLibOk) return Outcome(error);
   const std::optional<std::string> file = CacheFileFor(name);
-  return Outcome(file ? GiveText(*file, local) : kNetLibCacheError);
+  if (!file || !CacheFileMakePrivate(*file)) return Outcome(kNetLibCacheError);
+  return Outcome(GiveText(*file, local));
 }
 
 NETLIB_EXPORT int32_t NetLibSave(const char* name, uint32_t flags) {

@@ -31,6 +31,8 @@ enum NetLibError : int32_t {
 inline constexpr const char* kNetLibCacheVariable = "TANSEL_NETLIB_CACHE";  // the cache folder
 inline constexpr const char* kNetLibTimeoutVariable = "TANSEL_NETLIB_TIMEOUT_MS";
 inline constexpr long kNetLibDefaultTimeoutMs = 5000;  // connect, and longest stall of a transfer
+// A transfer slower than this for the whole timeout (in whole seconds, at least 1) times out.
+inline constexpr long kNetLibLowSpeedBytesPerSecond = 1024;
 
 // NetLibOpen and NetLibStat: a complete copy already in the cache will do (no request).
 inline constexpr uint32_t kNetLibFlagCached = 16;
