@@ -67,7 +67,13 @@ FileChannel* OpenOnText(const char* text, const char* mode) {
   if (open.toEnd) {
     LARGE_INTEGER zero;
     zero.QuadPart = 0;
-    channel->stream->Seek(zero, STREAM_SEEK_END, nullptr);
+    // Left at the start, the first write would land over the file's first bytes.
+    if (FAILED(channel->stream->Seek(zero, STREAM_SEEK_END, nullptr))) {
+      channel->stream->Release();
+      MemFree(channel->name);
+      MemFree(channel);
+      return nullptr;
+    }
   }
   return channel;
 }

@@ -8,8 +8,8 @@
 
 // Opens a channel on the file that path names (its text, in the current dialog encoding, after the
 // alias map, and through NetLib's cache for a network name) in mode. Null on any failure, leaving
-// nothing allocated: a path without text, a null or unknown mode, a refused platform open. A null
-// path goes to MemBailOut.
+// nothing allocated: a path without text, a null or unknown mode, a refused platform open, an "a"
+// open that cannot move to the file's end. A null path goes to MemBailOut.
 FileChannel* ChanOpen(const FilePath* path, const char* mode);
 // Writes pending bytes, releases the stream, hands a writable channel's file back to NetLib (a
 // local name is left alone) and frees the channel. 0; -1 for a null channel or when pending bytes

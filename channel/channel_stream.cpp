@@ -52,8 +52,10 @@ ChannelStreamC::~ChannelStreamC() {
 
 HRESULT STDMETHODCALLTYPE ChannelStreamC::Read(void* buffer, ULONG count, ULONG* read) {
   DWORD got = 0;
-  ReadFile(FullHandle(handle), buffer, count, &got, nullptr);
+  const BOOL ok = ReadFile(FullHandle(handle), buffer, count, &got, nullptr);
   if (read != nullptr) *read = got;
+  // A platform failure is no end of file: a copy must not take it for one.
+  if (!ok) return E_FAIL;
   return got == count ? S_OK : S_FALSE;
 }
 
@@ -149,9 +151,10 @@ int StreamCopyBytes(uint32_t count, IStream* source, uint32_t* readTotal, IStrea
   while (remaining > 0) {
     const ULONG want = remaining < sizeof buffer ? remaining : sizeof buffer;
     ULONG got = 0;
-    source->Read(buffer, want, &got);
-    if (got == 0) break;
+    const bool readFailed = FAILED(source->Read(buffer, want, &got));
     if (got > want) got = want;
+    if (readFailed) result = 0;  // what did arrive is still written
+    if (got == 0) break;
     read += got;
     remaining -= got;
     ULONG done = 0;
@@ -162,7 +165,7 @@ int StreamCopyBytes(uint32_t count, IStream* source, uint32_t* readTotal, IStrea
       done += taken > got - done ? got - done : taken;
     }
     written += done;
-    if (done < got) {
+    if (done < got || readFailed) {
       result = 0;
       break;
     }

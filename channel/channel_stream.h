@@ -25,7 +25,8 @@ class ChannelStreamC : public ImplementComC<IStream, ComUltraliteC> {
   ChannelStreamC() = default;
   ~ChannelStreamC() override;  // closes the handle when one is open
 
-  // Reads count bytes at the file position: S_OK when all arrived, else S_FALSE.
+  // Reads count bytes at the file position: S_OK when all arrived, S_FALSE when fewer did (the
+  // end of the file), E_FAIL when the platform failed (the bytes that arrived are counted).
   HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG count, ULONG* read) override;
   // Writes count bytes: S_OK when all were written, else E_FAIL.
   HRESULT STDMETHODCALLTYPE Write(const void* buffer, ULONG count, ULONG* written) override;
@@ -58,6 +59,7 @@ class ChannelStreamC : public ImplementComC<IStream, ComUltraliteC> {
 int StreamOpenFile(ChannelStreamC* stream, const char* name, int kind, int createAlways);
 // Copies up to count bytes (0xFFFFFFFF: until the source delivers nothing) from source to
 // destination through a 1024-byte buffer, storing the totals read and written when the pointers
-// are given. 1 on success, 0 when the bytes of one pass were not all written.
+// are given. 1 on success, 0 when the bytes of one pass were not all written or a Read failed
+// (the bytes it delivered are written first).
 int StreamCopyBytes(uint32_t count, IStream* source, uint32_t* readTotal, IStream* destination,
                     uint32_t* writtenTotal);

@@ -9,13 +9,16 @@
 
 namespace {
 
-// Writes a writing channel's pending bytes; false when the stream took fewer. The bytes leave the
-// buffer either way.
+// Writes a writing channel's pending bytes; false when the stream took fewer. Bytes the stream did
+// not take stay pending, so that the next flush or the close writes them or reports them: many
+// callers fail with an answer that also has a normal meaning (0 items of 0, the end, -1).
 bool FlushPending(FileChannel* channel) {
   if (channel->lastOp != kChanOpWrite || channel->bufferPos <= 0) return true;
   const int pending = channel->bufferPos;
-  channel->bufferPos = 0;
-  return ChanStreamWriteFull(channel->stream, channel->buffer, pending) == pending;
+  const int written = ChanStreamWriteFull(channel->stream, channel->buffer, pending);
+  std::memmove(channel->buffer, channel->buffer + written, static_cast<size_t>(pending - written));
+  channel->bufferPos = static_cast<int16_t>(pending - written);
+  return written == pending;
 }
 
 // Moves the stream; true when it moved.
@@ -115,6 +118,7 @@ int ChanRead(void* destination, int size, int count, FileChannel* channel) {
 int ChanWrite(const void* source, int size, int count, FileChannel* channel) {
   if (channel == nullptr || (channel->access & kChanWritable) == 0) return 0;
   const int64_t total = TransferTotal(size, count);
+  if (total == 0) return count;  // nothing to write: neither the stream nor the buffer changes
   if (total < 0 || !SwitchToWriting(channel)) return 0;
 
   const auto* in = static_cast<const unsigned char*>(source);

@@ -45,7 +45,8 @@ static_assert(offsetof(FileChannel, name) == 8 && offsetof(FileChannel, stream) 
 int ChanRead(void* destination, int size, int count, FileChannel* channel);
 // Writes size × count bytes at the logical position; returns count, or 0 when the stream took
 // fewer bytes than it was given (the bytes then in the buffer are dropped), for a null or
-// unwritable channel, a negative size or count, or a product above INT32_MAX.
+// unwritable channel, a negative size or count, or a product above INT32_MAX. A product of 0
+// returns count and changes nothing.
 int ChanWrite(const void* source, int size, int count, FileChannel* channel);
 // Moves the logical position (whence 0 from the start, 1 from the current position, 2 from the
 // end) and clears atEnd. 0; -1 for another whence, a stream that refused the move (the position
@@ -58,7 +59,9 @@ int ChanSize(FileChannel* channel);
 // The next byte (0 to 255) without consuming it; -1 at the end (setting atEnd), for an unreadable
 // channel, or when pending writes could not all be written.
 int ChanPeekByte(FileChannel* channel);
-// Writes pending bytes: 0 on success or with nothing to do, 1 when the stream took fewer.
+// Writes pending bytes: 0 on success or with nothing to do, 1 when the stream took fewer. Bytes
+// the stream did not take stay pending, here and wherever another call flushes, until a flush
+// or the close writes them or reports them.
 int ChanFlush(FileChannel* channel);
 // The atEnd flag.
 int ChanAtEnd(FileChannel* channel);

@@ -92,6 +92,12 @@ FilePath* PathParent(const FilePath* path, int* status) {
   if (status == nullptr) MemBailOut();
   *status = 0;
   if (path == nullptr || PathIsRoot(path->text) != 0) return nullptr;
+  // A repository name with nothing after its store is the store's root.
+  const char* text = path->text != nullptr ? path->text : "";
+  if (StrHasPrefix(text, kRepositoryPrefix) != 0 &&
+      StrFindChar(text + sizeof kRepositoryPrefix - 1, '/') == nullptr) {
+    return nullptr;
+  }
   char dir[kPathBufferSize];
   if (PathSplit(path->text, dir, nullptr) != 0) return nullptr;
   FilePath* parent = PathNewFromText(dir);

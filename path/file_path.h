@@ -49,7 +49,8 @@ FilePath* PathResolveAgainst(const char* name, const FilePath* base);
 // the working directory cannot be obtained.
 FilePath* PathFromDirectory(const void* record);
 // The directory part of path as a new path with flags 0; sets *status to 0, and to -1 when that
-// allocation fails. Null for a null path or one whose text is a root.
+// allocation fails. Null for a null path or one whose text is a root (a repository name with no
+// slash after its store counts as one); a repository name's parent is a repository name.
 FilePath* PathParent(const FilePath* path, int* status);
 
 // ---- Conversions and release ----

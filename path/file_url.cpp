@@ -147,7 +147,8 @@ char* PathFromFileUrl(const char* url, int syntax) {
       separator = '\\';
     }
   }
-  char* path = rest[0] != '\0' ? UrlDecode(rest) : StrAlloc(0);
+  // Null for "file:" with nothing after it, and for a byte that decodes to 0.
+  char* path = UrlDecodeToName(rest);
   if (path == nullptr || path[0] == '\0') return path;  // nothing to check
   for (char* p = path; *p != '\0'; ++p) {
     if (*p == '/') *p = separator;
@@ -162,7 +163,7 @@ char* PathFromFileUrl(const char* url, int syntax) {
 char* RelativePathFromUrl(const char* url) {
   if (url == nullptr || url[0] == '\0') return nullptr;
   if (PassesUnchanged(url) || StrFindChar(url, '/') == nullptr) return StrCopyNew(url);
-  char* path = UrlDecode(url);
+  char* path = UrlDecodeToName(url);
   if (path == nullptr) return nullptr;
   if (path[0] == '\0') {
     MemFree(path);

@@ -16,9 +16,11 @@ char* FileUrlFromPath(const char* path, int syntax);
 char* RelativeUrlFromPath(const char* path, int syntax);
 // The path of a "file:" URL (backslash syntax), or the relative path of any other URL.
 char* PathFromUrl(const char* url);
-// The path in syntax that the "file:" URL names; null unless the result is absolute in syntax.
+// The path in syntax that the "file:" URL names; null unless the result is absolute in syntax,
+// for "file:" alone, and when a byte decodes to 0 (the name would end there).
 char* PathFromFileUrl(const char* url, int syntax);
-// The relative path of a relative URL, percent-decoded with slashes turned into backslashes.
+// The relative path of a relative URL, percent-decoded with slashes turned into backslashes; null
+// when a byte decodes to 0.
 char* RelativePathFromUrl(const char* url);
 // 1 when text is absolute in syntax.
 int PathIsAbsoluteInSyntax(const char* text, int syntax);

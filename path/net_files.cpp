@@ -96,11 +96,8 @@ int NetOpenLocal(const char* name, char** local, int option, int* error) {
   } else if (text != nullptr) {
     net->free(text);
   }
-  // Read right after the failed open: it says why the file is not there, where a miss in the
-  // cache that follows would not.
-  const int openError = NetMapError();
   if (QueryText(net, net->queryCacheForPath, name, local) == 0) return 0;
-  SetError(error, openError);
+  SetError(error, NetMapError());
   *local = nullptr;
   return 1;
 }

@@ -48,3 +48,8 @@ struct PathOutput {
 };
 
 }  // namespace
+
+// UrlDecode that also gives the number of bytes decoded (0 for a null result).
+char* UrlDecodeCounted(const char* text, size_t* length);
+// UrlDecode for a text that becomes a file name: null also when a byte decodes to 0.
+char* UrlDecodeToName(const char* text);

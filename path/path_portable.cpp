@@ -69,11 +69,8 @@ bool Encode(const char* working, PathOutput* out) {
   return !out->overflow;
 }
 
-}  // namespace
-
-int PortableToPlatform(const char* text, char* out) {
-  if (out == nullptr) MemBailOut();
-  out[0] = '\0';
+// PortableToPlatform's work; on failure out may hold part of a text.
+int Decode(const char* text, char* out) {
   if (text == nullptr) return -1;
   if (NetIsNetworkName(text) != 0) {
     if (StrLength(text) > kPathTextMax) return -1;
@@ -124,6 +121,16 @@ int PortableToPlatform(const char* text, char* out) {
   if (o.length == 0) return -1;
   out[o.length - 1] = '\0';  // the trailing backslash
   return 0;
+}
+
+}  // namespace
+
+int PortableToPlatform(const char* text, char* out) {
+  if (out == nullptr) MemBailOut();
+  out[0] = '\0';
+  if (Decode(text, out) == 0) return 0;
+  out[0] = '\0';  // what was decoded before the failure is no path
+  return -1;
 }
 
 int PathToPortable(const FilePath* path, const FilePath* other, char** out, int* length) {

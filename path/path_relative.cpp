@@ -25,11 +25,43 @@ void RelativeUrl(char* path, const char* baseFile) {
   MemFree(result);
 }
 
+// Texts equal as names, character by character: one-byte characters compared through the
+// lower-case table, a backslash the same as a slash.
+bool SameName(const char* a, const char* b) {
+  const Stepper st = PathStepper();
+  while (*a != '\0' && *b != '\0') {
+    const int n = CharLength(st, a);
+    if (CharLength(st, b) != n) return false;
+    if (n == 1) {
+      if (!(IsSeparatorChar(a, 1) && IsSeparatorChar(b, 1)) && Fold(*a) != Fold(*b)) return false;
+    } else if (std::memcmp(a, b, n) != 0) {
+      return false;
+    }
+    a += n;
+    b += n;
+  }
+  return *a == *b;
+}
+
+// True when relative, taken against the base directory dir as a name given with that base is,
+// names the same file as path: a relative form that does not is no form of path at all.
+bool ResolvesBackTo(const char* relative, const char* dir, const char* path) {
+  char back[kPathBufferSize];
+  char original[kPathBufferSize];
+  StrCopy(back, relative);
+  StrCopy(original, path);
+  return PathResolve(back, dir) == 0 && PathResolve(original, nullptr) == 0 &&
+         SameName(back, original);
+}
+
 }  // namespace
 
 void PathMakeRelative(char* path, const char* baseFile) {
   if (path == nullptr) MemBailOut();
   if (baseFile == nullptr || PathIsAbsolute(path) == 0 || PathIsAbsolute(baseFile) == 0) return;
+  // A repository name is the store's own; nothing local is relative to one.
+  if (StrHasPrefix(path, kRepositoryPrefix) != 0 || StrHasPrefix(baseFile, kRepositoryPrefix) != 0)
+    return;
   if (NetIsNetworkName(path) != 0) return RelativeUrl(path, baseFile);
   char dir[kPathBufferSize];
   if (NetIsNetworkName(baseFile) != 0) {
@@ -42,6 +74,8 @@ void PathMakeRelative(char* path, const char* baseFile) {
     return;
   }
   if (path[0] == '\0') return;
+  char baseDir[kPathBufferSize];
+  StrCopy(baseDir, dir);
   const Stepper st = PathStepper();
   // The directory without a trailing separator character.
   int dirLength = 0;
@@ -73,25 +107,24 @@ void PathMakeRelative(char* path, const char* baseFile) {
     matched += n;
   }
   if (count == 0) return;  // nothing in common, such as another drive
-  if (matched == dirLength && IsSeparatorChar(path + matched, CharLength(st, path + matched))) {
-    std::memmove(path, path + matched + 1, StrLength(path + matched + 1) + 1);
-    return;
-  }
-  if (dirLength == 2 && dir[1] == ':' && path[0] == dir[0] && path[1] == ':' &&
-      IsSeparatorChar(path + 2, CharLength(st, path + 2))) {
-    std::memmove(path, path + 3, StrLength(path + 3) + 1);
-    return;
-  }
-  int ups = 0;
-  for (int i = lastSeparator, n; dir[i] != '\0'; i += n) {
-    n = CharLength(st, dir + i);
-    if (IsSeparatorOrColon(dir + i, n)) ++ups;
-  }
-  const char* tail = path + lastSeparator + 1;
-  const int tailLength = StrLength(tail);
-  if (3 * ups > kPathTextMax - 3 || 3 * ups + tailLength > kPathTextMax) return;
   char result[kPathBufferSize];
-  for (int i = 0; i < ups; ++i) std::memcpy(result + 3 * i, "..\\", 3);
-  std::memcpy(result + 3 * ups, tail, tailLength + 1);
-  StrCopy(path, result);
+  if (matched == dirLength && IsSeparatorChar(path + matched, CharLength(st, path + matched))) {
+    StrCopy(result, path + matched + 1);
+  } else if (dirLength == 2 && dir[1] == ':' && path[0] == dir[0] && path[1] == ':' &&
+             IsSeparatorChar(path + 2, CharLength(st, path + 2))) {
+    StrCopy(result, path + 3);
+  } else {
+    int ups = 0;
+    for (int i = lastSeparator, n; dir[i] != '\0'; i += n) {
+      n = CharLength(st, dir + i);
+      if (IsSeparatorOrColon(dir + i, n)) ++ups;
+    }
+    const char* tail = path + lastSeparator + 1;
+    const int tailLength = StrLength(tail);
+    if (3 * ups > kPathTextMax - 3 || 3 * ups + tailLength > kPathTextMax) return;
+    for (int i = 0; i < ups; ++i) std::memcpy(result + 3 * i, "..\\", 3);
+    std::memcpy(result + 3 * ups, tail, tailLength + 1);
+  }
+  // A colon that is no drive's ("ab:f", "C:g", "C:\a\f:x") does not divide as a backslash does.
+  if (ResolvesBackTo(result, baseDir, path)) StrCopy(path, result);
 }

@@ -115,10 +115,34 @@ int ResolveUrl(char* name, const char* base) {
   return fits ? 0 : 1;
 }
 
+// Joins a relative name to a repository base directory with a slash, the name's backslashes
+// turned into slashes and nothing else rewritten: the result names a file in the same store.
+// 0, or 1 with name emptied when the result would not fit.
+int JoinRepository(char* name, const char* base) {
+  const Stepper st = PathStepper();
+  for (char* p = name; *p != '\0'; p += CharLength(st, p)) {
+    if (*p == '\\' && CharLength(st, p) == 1) *p = '/';
+  }
+  char joined[kPathBufferSize];
+  PathOutput w{joined};
+  const int baseLength = StrLength(base);
+  w.Put(base, baseLength);
+  if (name[0] != '\0' && base[baseLength - 1] != '/') w.Put("/", 1);
+  w.Put(name, StrLength(name));
+  if (w.overflow) {
+    name[0] = '\0';
+    return 1;
+  }
+  joined[w.length] = '\0';
+  StrCopy(name, joined);
+  return 0;
+}
+
 }  // namespace
 
 int PathExpandVariables(char* text) {
   if (text == nullptr) MemBailOut();
+  if (StrHasPrefix(text, kRepositoryPrefix) != 0) return 0;  // the store's name, never ours
   char result[kPathBufferSize];
   PathOutput out{result};
   const char* p = text;
@@ -158,8 +182,11 @@ int PathExpandVariables(char* text) {
 int PathResolve(char* name, const char* base) {
   if (name == nullptr) MemBailOut();
   if (base == nullptr) base = "";
-  if (NetIsNetworkName(name) != 0) return 0;
+  if (NetIsNetworkName(name) != 0 || StrHasPrefix(name, kRepositoryPrefix) != 0) return 0;
   if (PathIsAbsolute(name) == 0 && NetIsNetworkName(base) != 0) return ResolveUrl(name, base);
+  if (PathIsAbsolute(name) == 0 && StrHasPrefix(base, kRepositoryPrefix) != 0) {
+    return JoinRepository(name, base);
+  }
   if (PathExpandVariables(name) != 0) {
     name[0] = '\0';
     return 1;
@@ -180,7 +207,7 @@ int PathResolve(char* name, const char* base) {
     return 1;
   }
   joined[w.length] = '\0';
-  // A repository name is the store's own: its "//" and its dots are not ours to rewrite.
+  // A repository name that a variable brought in is the store's own as well.
   if (StrHasPrefix(joined, kRepositoryPrefix) != 0) {
     StrCopy(name, joined);
     return 0;

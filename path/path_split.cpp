@@ -35,6 +35,25 @@ int SplitNetwork(const char* text, char* dir, char* name) {
   return 0;
 }
 
+// A repository name splits at its last slash, "repo://" itself never split, and is not decoded:
+// the store's names are its own.
+int SplitRepository(const char* text, char* dir, char* name) {
+  const int prefix = static_cast<int>(sizeof kRepositoryPrefix) - 1;
+  const char* slash = StrFindLastChar(text + prefix, '/');
+  const char* nameStart = slash != nullptr ? slash + 1 : text + prefix;
+  const int dirLength = static_cast<int>((slash != nullptr ? slash : nameStart) - text);
+  if (dirLength > kPathTextMax || StrLength(nameStart) >= kPathComponentSize) {
+    Clear(dir, name);
+    return 1;
+  }
+  if (dir != nullptr) {
+    std::memcpy(dir, text, dirLength);
+    dir[dirLength] = '\0';
+  }
+  if (name != nullptr) StrCopy(name, nameStart);
+  return 0;
+}
+
 }  // namespace
 
 const char* PathNameStart(const char* text) {
@@ -52,6 +71,7 @@ const char* PathNameStart(const char* text) {
 int PathSplit(const char* text, char* dir, char* name) {
   if (text == nullptr) text = "";
   if (NetIsNetworkName(text) != 0) return SplitNetwork(text, dir, name);
+  if (StrHasPrefix(text, kRepositoryPrefix) != 0) return SplitRepository(text, dir, name);
   const char* start = PathNameStart(text);
   const int n = static_cast<int>(start - text);
   if (n > kPathTextMax || StrLength(start) >= kPathComponentSize) {
@@ -64,13 +84,16 @@ int PathSplit(const char* text, char* dir, char* name) {
   if (n == 0) {
     dirLength = 0;
   } else if (n == 1) {
-    dirLength = 1;  // "\f": the root itself ("\")
-  } else if (text[n - 1] == ':' || (n == 3 && HasDriveRoot(text))) {
-    dirLength = n;  // "C:f" and "C:\f": the drive ("C:") and the drive's root ("C:\")
+    dirLength = 1;  // "\f" and ":f": the root ("\")
+  } else if ((n == 2 && IsAsciiLetter(text[0]) && text[1] == ':') ||
+             (n == 3 && HasDriveRoot(text))) {
+    // "C:f" and "C:\f": the drive ("C:") and the drive's root ("C:\"). Any other colon is a
+    // separator that goes with it, as a backslash does.
+    dirLength = n;
   }
   std::memcpy(dir, text, dirLength);
   dir[dirLength] = '\0';
-  if (n == 1) dir[0] = text[0];
+  if (n == 1) dir[0] = '\\';
   return 0;
 }
 

@@ -10,19 +10,22 @@
 
 // Resolves name (buffer of kPathBufferSize) against the directory text base (null: none):
 // $NAME and ~ expanded, joined, runs of separators merged, "." dropped and ".." applied. Network
-// names are joined by NetLib; network and repository names are otherwise left as they are.
+// names are joined by NetLib; a relative name against a repository base is joined with a slash
+// and stays a repository name; network and repository names are otherwise left as they are.
 // 0 on success; 1 (and an empty name) when NetLib fails or the result would not fit.
 int PathResolve(char* name, const char* base);
-// Expands $NAME (from the environment) and a leading ~ (PathHomeDirectory) in text. 0 on success;
-// 1 when the result would exceed kPathTextMax bytes, leaving text unchanged.
+// Expands $NAME (from the environment) and a leading ~ (PathHomeDirectory) in text; a repository
+// name stays as it is. 0 on success; 1 when the result would exceed kPathTextMax bytes, leaving
+// text unchanged.
 int PathExpandVariables(char* text);
 // Rewrites path relative to the directory of the file baseFile, when both are absolute and share
-// at least one leading component; otherwise leaves it unchanged.
+// at least one leading component and the relative form, resolved against that directory, names
+// path again; otherwise leaves it unchanged. Repository names are left as they are.
 void PathMakeRelative(char* path, const char* baseFile);
 // Splits text into its directory part (dir, kPathBufferSize bytes, or null) and name part (name,
 // kPathComponentSize bytes, or null). A network name splits at its last slash and its name part
-// is percent-decoded. A part that would not fit is written empty; returns 0, or 1 when one did not
-// fit.
+// is percent-decoded; a repository name splits at its last slash after "repo://", undecoded.
+// A part that would not fit is written empty; returns 0, or 1 when one did not fit.
 int PathSplit(const char* text, char* dir, char* name);
 // The position after the last backslash or colon character of text (a slash does not count); text
 // itself when there is none; null for null.

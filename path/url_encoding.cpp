@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "path/file_url.h"
+#include "path/path_internal.h"
 #include "strings/byte_string.h"
 #include "strings/char_tables.h"
 #include "strings/memory.h"
@@ -68,6 +69,12 @@ char* UrlEncode(const char* text) {
 }
 
 char* UrlDecode(const char* text) {
+  size_t length = 0;
+  return UrlDecodeCounted(text, &length);
+}
+
+char* UrlDecodeCounted(const char* text, size_t* length) {
+  *length = 0;
   if (text == nullptr || text[0] == '\0') return nullptr;
   // Decoding never lengthens the text; sized by the input, "%%41" and "a%" stay inside it.
   auto* result = static_cast<char*>(MemCalloc(std::strlen(text) + 1, 1, 0));
@@ -81,6 +88,17 @@ char* UrlDecode(const char* text) {
     if (p[1] == '\0' || p[2] == '\0') break;  // a '%' without two bytes after it ends the text
     *out++ = static_cast<char>((LooseHexValue(p[1]) << 4) | LooseHexValue(p[2]));
     p += 2;
+  }
+  *length = static_cast<size_t>(out - result);
+  return result;
+}
+
+char* UrlDecodeToName(const char* text) {
+  size_t length = 0;
+  char* result = UrlDecodeCounted(text, &length);
+  if (result != nullptr && std::strlen(result) != length) {
+    MemFree(result);  // an encoded 0 would end the name early: another file's name
+    return nullptr;
   }
   return result;
 }

@@ -1,7 +1,9 @@
 // The cache folder and the names of the copies in it.
 #include "platform/netlib/cache_files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -76,6 +78,18 @@ std::optional<std::string> CacheFileFor(const std::string& url) {
   for (int i = 15; i >= 0; --i, hash >>= 4) name[i] = digits[hash & 15];
   const std::string leaf = SafeLeaf(key);
   return *folder + "/" + name + (leaf.empty() ? "" : "-" + leaf);
+}
+
+bool CacheFileMakePrivate(const std::string& path) {
+  // Created here, owner-only, before anyone writes it: a platform open that creates the file
+  // itself would take the process's umask, and a new file's contents are no one else's.
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  struct stat info;
+  const bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                  ((info.st_mode & 077) == 0 || fchmod(fd, info.st_mode & 0700) == 0);
+  close(fd);
+  return ok;
 }
 
 bool CacheFileExists(const std::string& path) {

@@ -11,5 +11,8 @@ std::optional<std::string> CacheFolder();
 // The cache file for url (which need not exist): a hash of the cleaned URL, then its last path
 // segment made safe for a file name, so that the extension survives.
 std::optional<std::string> CacheFileFor(const std::string& url);
+// Makes sure path is a regular file readable and writable by its owner only, creating it empty
+// when missing; false when it cannot be made so.
+bool CacheFileMakePrivate(const std::string& path);
 // 1 when path names an existing regular file.
 bool CacheFileExists(const std::string& path);

@@ -78,7 +78,9 @@ int32_t CachedCopy(const char* name, char** out) {
   if (const int error = CheckName(name); error != kNetLibOk) return Outcome(error);
   const std::optional<std::string> file = CacheFileFor(name);
   if (!file) return Outcome(kNetLibCacheError);
-  if (!CacheFileExists(*file)) return Outcome(kNetLibNotCached);
+  // A miss answers the question and is no failure: the last error still says why an open that
+  // falls back on the cache failed.
+  if (!CacheFileExists(*file)) return 1;
   return Outcome(GiveText(*file, out));
 }
 
@@ -166,7 +168,8 @@ NETLIB_EXPORT int32_t NetLibGetCacheFile(const char* name, char** local) {
   *local = nullptr;
   if (const int error = CheckName(name); error != kNetLibOk) return Outcome(error);
   const std::optional<std::string> file = CacheFileFor(name);
-  return Outcome(file ? GiveText(*file, local) : kNetLibCacheError);
+  if (!file || !CacheFileMakePrivate(*file)) return Outcome(kNetLibCacheError);
+  return Outcome(GiveText(*file, local));
 }
 
 NETLIB_EXPORT int32_t NetLibSave(const char* name, uint32_t flags) {

@@ -17,7 +17,8 @@ enum NetLibError : int32_t {
   kNetLibServerError = 9,        // 5xx
   kNetLibHttpError = 10,         // any other status that is not success
   kNetLibCacheError = 11,        // the local cache could not be read or written
-  kNetLibNotCached = 12,         // the cache holds no copy
+  kNetLibNotCached = 12,         // unused: a cache query that finds no copy has answered, not
+                                 // failed, and leaves the last error alone
   kNetLibOutOfMemory = 13,       //
   kNetLibTransferCut = 14,       // the connection ended before the whole body arrived
   kNetLibNoLocalCopy = 15,       // nothing local to send
@@ -30,6 +31,8 @@ enum NetLibError : int32_t {
 inline constexpr const char* kNetLibCacheVariable = "TANSEL_NETLIB_CACHE";  // the cache folder
 inline constexpr const char* kNetLibTimeoutVariable = "TANSEL_NETLIB_TIMEOUT_MS";
 inline constexpr long kNetLibDefaultTimeoutMs = 5000;  // connect, and longest stall of a transfer
+// A transfer slower than this for the whole timeout (in whole seconds, at least 1) times out.
+inline constexpr long kNetLibLowSpeedBytesPerSecond = 1024;
 
 // NetLibOpen and NetLibStat: a complete copy already in the cache will do (no request).
 inline constexpr uint32_t kNetLibFlagCached = 16;

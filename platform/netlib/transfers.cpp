@@ -8,10 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <string>
 
 #include "platform/netlib/netlib_errors.h"
 #include "platform/netlib/url_rules.h"
@@ -58,6 +62,40 @@ int OnProgress(void* data, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTo
 
 size_t Discard(char*, size_t size, size_t count, void*) {
   return size * count;
+}
+
+// Watches the header lines of every response of a request, redirects included: a redirect that
+// would leave https for plain http ends the transfer.
+struct RedirectGuard {
+  CURL* handle = nullptr;
+  long status = 0;  // of the response whose headers are arriving
+  bool refused = false;
+};
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+  const size_t n = std::strlen(prefix);
+  return text.size() >= n && strncasecmp(text.c_str(), prefix, n) == 0;
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* guard = static_cast<RedirectGuard*>(user);
+  const size_t n = size * count;
+  std::string line(data, n);
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  if (StartsWithNoCase(line, "HTTP/")) {
+    const size_t space = line.find(' ');
+    guard->status = space != std::string::npos ? std::atol(line.c_str() + space + 1) : 0;
+  } else if (guard->status >= 300 && guard->status < 400 && StartsWithNoCase(line, "location:")) {
+    size_t start = 9;
+    while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+    char* current = nullptr;
+    curl_easy_getinfo(guard->handle, CURLINFO_EFFECTIVE_URL, &current);
+    if (current == nullptr || !RedirectAllowed(current, line.substr(start))) {
+      guard->refused = true;
+      return 0;  // ends the transfer
+    }
+  }
+  return n;
 }
 
 int FromCurl(CURLcode code) {
@@ -124,8 +162,17 @@ class Request {
     curl_easy_setopt(handle_, CURLOPT_URL, url_.c_str());
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Never from https to plain http: the guard checks every hop of a chain as well.
+    curl_easy_setopt(handle_, CURLOPT_REDIR_PROTOCOLS_STR,
+                     StartsWithNoCase(url_, "https:") ? "https" : "http,https");
+    guard_.handle = handle_;
+    curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(handle_, CURLOPT_HEADERDATA, &guard_);
     curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, progress_.timeoutMs);
+    // A server that keeps a transfer alive with a trickle of bytes is abandoned like one that
+    // sends nothing: below the low-speed limit for the timeout, the transfer times out.
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, kNetLibLowSpeedBytesPerSecond);
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, (progress_.timeoutMs + 999) / 1000);
     curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, OnProgress);
     curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, &progress_);
@@ -143,6 +190,7 @@ class Request {
   int Perform() {
     if (handle_ == nullptr) return kNetLibOutOfMemory;
     const int transport = FromCurl(curl_easy_perform(handle_));
+    if (guard_.refused) return kNetLibSecurity;
     if (transport != kNetLibOk) return transport;
     long status = 0;
     curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &status);
@@ -155,6 +203,7 @@ class Request {
   CURL* handle_ = nullptr;
   std::string url_;  // curl keeps a pointer to it
   Progress progress_{kNetLibDefaultTimeoutMs};
+  RedirectGuard guard_;
   long status_ = 0;
 };
 

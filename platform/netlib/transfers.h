@@ -3,7 +3,9 @@
 // only when it really talks to a server, not when it merely asks whether a name is a URL.
 //
 // Each request is bounded by the timeout: no call waits longer than the timeout for a connection
-// or for the next byte. Each returns a NetLibError (kNetLibOk on success).
+// or for the next byte, nor goes on below kNetLibLowSpeedBytesPerSecond for longer than the
+// timeout. Redirects go only to http and https, and from https only to https. Each returns a
+// NetLibError (kNetLibOk on success).
 #pragma once
 
 extern "C" {

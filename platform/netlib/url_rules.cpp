@@ -266,3 +266,12 @@ std::string UrlWithoutCredentials(const std::string& url) {
   if (at != std::string::npos) parts.authority.erase(0, at + 1);
   return UrlJoin(parts);
 }
+
+bool RedirectAllowed(const std::string& from, const std::string& location) {
+  const std::optional<std::string> target = UrlResolve(from, location);
+  if (!target) return false;
+  const std::string fromScheme = Lower(UrlSplit(from).scheme);
+  const std::string toScheme = Lower(UrlSplit(*target).scheme);
+  if (toScheme != "http" && toScheme != "https") return false;
+  return fromScheme != "https" || toScheme == "https";
+}

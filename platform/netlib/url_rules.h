@@ -28,5 +28,9 @@ std::string UrlClean(const std::string& url);
 // text with every byte that a URL cannot carry (controls, space, non-ASCII, " < > \ ^ ` { | })
 // percent-encoded; everything else, '%' included, as it stands.
 std::string UrlEncodeInvalid(const std::string& text);
+// Whether a transfer of from may follow a redirect to location (resolved against from): only to
+// http or https, and from https only to https, so that nothing sent or fetched over TLS moves
+// to plain text.
+bool RedirectAllowed(const std::string& from, const std::string& location);
 // The URL without its user and password.
 std::string UrlWithoutCredentials(const std::string& url);

@@ -1,5 +1,6 @@
 // Channels beside C stdio: seeded random sequences of reads, writes, seeks, tells, peeks, flushes
-// and size queries on two copies of a file, one through a channel and one through a FILE*. Every
+// and size queries, typed reads and writes in either byte order and copies of the rest of the file
+// on two copies of a file, one through a channel and one through a FILE*. Every
 // result and the final contents must agree, except where channels are meant to differ:
 //  - "a" positions at the end once; stdio's "a" writes at the end every time (stdio side: "r+"
 //    and a seek to the end, the file created when missing);
@@ -11,10 +12,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
 
+#include "channel/typed_io.h"
 #include "tests/channel/channel_files.h"
 
 namespace {
@@ -34,6 +37,16 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
   while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
   return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) +
          ", first difference at " + std::to_string(at);
+}
+
+// The bytes of count items of size bytes each, every item reversed when swapped.
+std::string InFileOrder(std::string bytes, int size, bool swapped) {
+  if (swapped) {
+    for (size_t at = 0; at + size <= bytes.size(); at += size) {
+      std::reverse(bytes.begin() + at, bytes.begin() + at + size);
+    }
+  }
+  return bytes;
 }
 
 long StdioSize(FILE* file) {
@@ -84,7 +97,7 @@ TEST_F(ChannelDifferential, RandomOperationSequencesAgreeWithStdio) {
     };
     for (int step = 0; step < 250; ++step) {
       SCOPED_TRACE(testing::Message() << "step " << step);
-      const int op = static_cast<int>(random() % 16);
+      const int op = static_cast<int>(random() % 19);
       if (op < 5) {  // read
         const int size = sizes[random() % 13];
         const int count = 1 + static_cast<int>(random() % (size > 100 ? 3 : 8));
@@ -118,9 +131,55 @@ TEST_F(ChannelDifferential, RandomOperationSequencesAgreeWithStdio) {
         if (c != EOF || std::feof(file)) atEndComparable = true;
       } else if (op == 14) {
         ASSERT_EQ(ChanFlush(channel), std::fflush(file));
-      } else {
+      } else if (op == 15) {
         if (lastStdio == 1) std::fflush(file);
         ASSERT_EQ(ChanSize(channel), StdioSize(file));
+      } else if (op == 16) {  // the rest of the file into a new one
+        const bool readable = mode[0] != 'w' || mode[1] == '+';
+        std::string rest;
+        if (readable) {
+          direction(2);
+          char block[4096];
+          for (size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) rest.append(block, n);
+          atEndComparable = false;  // stdio read to its end; a copy leaves atEnd alone
+        }
+        FileChannel* out = Open(Path("chan-rest"), "w");
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(ChanCopyRest(channel, out), readable ? 0 : 1);
+        ASSERT_EQ(ChanClose(out), 0);
+        ASSERT_EQ(FirstDifference(Contents(Path("chan-rest")), rest), "");
+      } else {  // typed items, 16 or 32 bits, in native or swapped order
+        const int size = random() % 2 == 0 ? 2 : 4;
+        const bool swapped = random() % 2 == 0;
+        const int count = 1 + static_cast<int>(random() % 700);
+        if (swapped) {
+          ChanSetSwappedOrder(channel);
+        } else {
+          ChanSetNativeOrder(channel);
+        }
+        if (op == 17) {
+          direction(1);
+          const std::string items = RandomBytes(random, static_cast<size_t>(size) * count);
+          const std::string kept = items;
+          const int written =
+              size == 2
+                  ? ChanWriteInt16s(reinterpret_cast<const int16_t*>(items.data()), count, channel)
+                  : ChanWriteInt32s(reinterpret_cast<const int32_t*>(items.data()), count, channel);
+          const std::string bytes = InFileOrder(items, size, swapped);
+          ASSERT_EQ(written, static_cast<int>(std::fwrite(bytes.data(), size, count, file)));
+          ASSERT_EQ(items, kept);  // the caller's items stay as they were
+        } else {
+          direction(2);
+          std::string a(static_cast<size_t>(size) * count, 'x'), b = a;
+          const int got =
+              size == 2 ? ChanReadInt16s(reinterpret_cast<int16_t*>(a.data()), count, channel)
+                        : ChanReadInt32s(reinterpret_cast<int32_t*>(a.data()), count, channel);
+          ASSERT_EQ(got, static_cast<int>(std::fread(b.data(), size, count, file)));
+          const size_t whole = static_cast<size_t>(got) * size;
+          ASSERT_EQ(
+              FirstDifference(a.substr(0, whole), InFileOrder(b.substr(0, whole), size, swapped)),
+              "");
+        }
       }
       if (atEndComparable) {
         ASSERT_EQ(ChanAtEnd(channel), std::feof(file) != 0 ? 1 : 0);

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "channel/typed_io.h"
 #include "encoding/dialog_encoding.h"
 #include "tests/channel/channel_files.h"
 #include "tests/support/fault_injection.h"
@@ -112,7 +113,21 @@ TEST_F(ChannelFaults, ShortWritesAreReportedByTheCallThatLostBytes) {
     FileChannel* channel = Open(Path("b"), "w");
     EXPECT_EQ(ChanWrite(bytes.data(), 1, 100, channel), 100);
     EXPECT_EQ(ChanFlush(channel), 1);
+    EXPECT_EQ(ChanFlush(channel), 1);  // the 50 bytes not taken are still pending
+    EXPECT_EQ(ChanClose(channel), -1);
+    EXPECT_EQ(Contents(Path("b")).size(), 50u);
+  }
+  {
+    SCOPED_TRACE("a flush that fails keeps the bytes for the next one");
+    g_writeBudget = 50;
+    FileChannel* channel = Open(Path("d"), "w");
+    EXPECT_EQ(ChanWrite(bytes.data(), 1, 100, channel), 100);
+    EXPECT_EQ(ChanFlush(channel), 1);
+    g_writeBudget = -1;
+    EXPECT_EQ(ChanTell(channel), 100);
+    EXPECT_EQ(ChanFlush(channel), 0);
     EXPECT_EQ(ChanClose(channel), 0);
+    EXPECT_EQ(Contents(Path("d")), bytes.substr(0, 100));
   }
   {
     SCOPED_TRACE("close");
@@ -131,7 +146,7 @@ TEST_F(ChannelFaults, NoByteIsLostSilently) {
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
     g_writeBudget = random() % 2 == 0 ? -1 : static_cast<long>(random() % 4000) + 1;
-    FileChannel* channel = Open(Path("p"), "w");
+    FileChannel* channel = Open(Path("p"), "w+");
     ASSERT_NE(channel, nullptr);
     std::string expected;
     bool reported = false;
@@ -139,8 +154,15 @@ TEST_F(ChannelFaults, NoByteIsLostSilently) {
     for (int step = 0; step < steps; ++step) {
       const int n = static_cast<int>(random() % 1300);
       const std::string bytes(n, static_cast<char>('a' + step));
-      if (random() % 5 == 0) {
+      const int kind = static_cast<int>(random() % 8);
+      if (kind == 0) {
         reported |= ChanFlush(channel) != 0;
+      } else if (kind == 1) {
+        // Calls whose answers here (nothing read, the end, an unknown whence) report nothing.
+        char out[1];
+        ChanRead(out, 1, random() % 2, channel);
+        ChanPeekByte(channel);
+        ChanSeek(channel, 0, 3);
       } else {
         reported |= ChanWrite(bytes.data(), 1, n, channel) != n;
         expected += bytes;
@@ -154,6 +176,52 @@ TEST_F(ChannelFaults, NoByteIsLostSilently) {
   }
 }
 
+// A flush that fails inside a call whose failure answer also has a normal meaning (a read of no
+// items, a read or peek at the end, a seek with an unknown whence): the lost bytes still show, in
+// the next flush or close, or they arrive once the platform takes them again.
+TEST_F(ChannelFaults, AFlushFailingInsideAnotherCallIsNeverLostSilently) {
+  struct Row {
+    int line;
+    int (*probe)(FileChannel*);
+    int answer;  // what the probe returns whether or not the flush failed
+  };
+  static char out[4];
+  const Row rows[] = {
+      {__LINE__, [](FileChannel* c) { return ChanRead(out, 1, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanReadItems(out, 2, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanReadBytes(out, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanRead(out, 1, 1, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanReadInt16s(nullptr, 0, c); }, 0},
+      {__LINE__, [](FileChannel* c) { return ChanPeekByte(c); }, -1},
+      {__LINE__, [](FileChannel* c) { return ChanSeek(c, 0, 3); }, -1},
+  };
+  for (const Row& row : rows) {
+    for (const bool restored : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "line " << row.line << (restored ? " restored" : ""));
+      g_platformCalls.Write = BudgetWrite;
+      g_writeBudget = -1;
+      FileChannel* channel = Open(Path("w"), "w+");
+      ASSERT_NE(channel, nullptr);
+      ASSERT_EQ(ChanWrite("0123456789", 1, 10, channel), 10);
+      g_writeBudget = 0;  // the platform refuses every write from here
+      EXPECT_EQ(row.probe(channel), row.answer);
+      bool reported = false;
+      if (restored) {
+        g_writeBudget = -1;
+      } else {
+        reported |= ChanFlush(channel) != 0;
+      }
+      reported |= ChanClose(channel) != 0;
+      PlatformCallsReset();
+      const std::string contents = Contents(Path("w"));
+      EXPECT_TRUE(reported || contents == "0123456789") << "file holds \"" << contents << "\"";
+      if (!restored) {
+        EXPECT_TRUE(reported);
+      }
+    }
+  }
+}
+
 TEST_F(ChannelFaults, FailingReadsEndTheFile) {
   Store(Path("r"), std::string(2000, 'r'));
   FileChannel* channel = Open(Path("r"), "r");
@@ -164,10 +232,70 @@ TEST_F(ChannelFaults, FailingReadsEndTheFile) {
   EXPECT_EQ(ChanAtEnd(channel), 1);
   EXPECT_EQ(ChanRead(out, 1, 600, channel), 0);
   EXPECT_EQ(ChanPeekByte(channel), -1);
+  EXPECT_EQ(ChanAtEnd(channel), 1);
+  EXPECT_EQ(ChanTell(channel), 0);  // a failed read consumes nothing
   PlatformCallsReset();
-  EXPECT_EQ(ChanSeek(channel, 0, 0), 0);
+  // A peek that finds a byte clears the flag and leaves the position.
+  EXPECT_EQ(ChanPeekByte(channel), 'r');
+  EXPECT_EQ(ChanAtEnd(channel), 0);
+  EXPECT_EQ(ChanTell(channel), 0);
   EXPECT_EQ(ChanRead(out, 1, 600, channel), 600);
+  EXPECT_EQ(ChanTell(channel), 600);
   EXPECT_EQ(ChanClose(channel), 0);
+}
+
+long long g_readsLeft = 0;  // platform reads that still succeed
+long long ReadsThenFailure(int fd, void* buffer, size_t bytes) {
+  if (g_readsLeft-- <= 0) return FailingRead(fd, buffer, bytes);
+  return WithDefaultCalls([&] { return g_platformCalls.Read(fd, buffer, bytes); });
+}
+
+// A copy whose source cannot be read to its end is a failed copy, not a short success.
+TEST_F(ChannelFaults, CopyRestFailsWhenTheSourceFailsToRead) {
+  const std::string text(5000, 'c');
+  for (const long long reads : {0LL, 1LL, 3LL}) {
+    SCOPED_TRACE(reads);
+    Store(Path("src"), text);
+    FileChannel* source = Open(Path("src"), "r");
+    FileChannel* destination = Open(Path("dst"), "w");
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(destination, nullptr);
+    g_readsLeft = reads;
+    g_platformCalls.Read = ReadsThenFailure;
+    EXPECT_EQ(ChanCopyRest(source, destination), 1);
+    PlatformCallsReset();
+    EXPECT_EQ(ChanClose(source), 0);
+    EXPECT_EQ(ChanClose(destination), 0);
+    EXPECT_EQ(Contents(Path("dst")), text.substr(0, 1024 * reads));
+  }
+  Store(Path("src"), text);
+  FileChannel* source = Open(Path("src"), "r");
+  FileChannel* destination = Open(Path("dst"), "w");
+  EXPECT_EQ(ChanCopyRest(source, destination), 0);
+  EXPECT_EQ(ChanClose(source), 0);
+  EXPECT_EQ(ChanClose(destination), 0);
+  EXPECT_EQ(Contents(Path("dst")), text);
+}
+
+// "a" starts at the end; where the platform will not move there, the open fails rather than
+// let the first write land over the file's first bytes.
+TEST_F(ChannelFaults, AnAppendOpenThatCannotReachTheEndFails) {
+  Store(Path("log"), "old data");
+  g_platformCalls.Seek = FailingSeek;
+  FileChannel* channel = Open(Path("log"), "a");
+  if (channel != nullptr) {
+    PlatformCallsReset();
+    ChanWrite("NEW", 1, 3, channel);
+    ChanClose(channel);
+  }
+  EXPECT_EQ(channel, nullptr);
+  PlatformCallsReset();
+  EXPECT_EQ(Contents(Path("log")), "old data");
+  channel = Open(Path("log"), "a");
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(ChanWrite("NEW", 1, 3, channel), 3);
+  EXPECT_EQ(ChanClose(channel), 0);
+  EXPECT_EQ(Contents(Path("log")), "old dataNEW");
 }
 
 TEST_F(ChannelFaults, RefusedSeeksFailAndKeepThePosition) {

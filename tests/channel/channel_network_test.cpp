@@ -2,6 +2,7 @@
 // fetched into the cache, read and written there, and sent back when the channel closes.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <mutex>
@@ -115,6 +116,26 @@ TEST_F(ChannelNetwork, ANewFileGetsACacheNameAndAReadOnlyOneGoesNowhere) {
   for (size_t i = requests; i < server_.Log().size(); ++i) {
     EXPECT_EQ(server_.Log()[i].rfind("PUT", 0), std::string::npos) << server_.Log()[i];
   }
+}
+
+// Under the usual umask a new file's cache copy is still its owner's only, as a fetched one is.
+TEST_F(ChannelNetwork, ANewFilesCacheCopyIsItsOwnersOnly) {
+  const mode_t saved = umask(022);
+  FileChannel* channel = Open(server_.Url("/private.txt"), "w");
+  umask(saved);
+  ASSERT_NE(channel, nullptr);
+  ASSERT_EQ(ChanWrite("mine", 1, 4, channel), 4);
+  EXPECT_EQ(ChanClose(channel), 0);
+  EXPECT_EQ(server_.Document("/private.txt"), "mine");
+  int copies = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    if (!entry.is_regular_file()) continue;
+    ++copies;
+    struct stat info;
+    ASSERT_EQ(stat(entry.path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u) << entry.path();
+  }
+  EXPECT_EQ(copies, 1);
 }
 
 }  // namespace

@@ -27,6 +27,26 @@ TEST(FileChannel, ZeroItemsReturnTheCountAndStillFlushAndSwitchToReading) {
   EXPECT_EQ(ChanWrite(out, 5, 0, channel.get()), 0);
 }
 
+// A write of no bytes returns the count and leaves the stream alone, even where the stream would
+// refuse to move.
+TEST(FileChannel, AWriteOfNoBytesTouchesNothing) {
+  for (const bool seekFails : {false, true}) {
+    SCOPED_TRACE(seekFails);
+    MemoryChannel channel(kChanReadable | kChanWritable, Digits(20));
+    char out[4];
+    ASSERT_EQ(ChanRead(out, 1, 4, channel.get()), 4);
+    channel.stream.seekFails = seekFails;
+    const size_t position = channel.stream.position;
+    EXPECT_EQ(ChanWrite("x", 0, 5, channel.get()), 5);
+    EXPECT_EQ(ChanWrite("x", 3, 0, channel.get()), 0);
+    EXPECT_EQ(channel.stream.position, position);
+    EXPECT_TRUE(channel.stream.writes.empty());
+    EXPECT_EQ(channel.stream.data, Digits(20));
+    channel.stream.seekFails = false;
+    EXPECT_EQ(ChanTell(channel.get()), 4);
+  }
+}
+
 TEST(FileChannel, PartItemsAreConsumedButNotCounted) {
   MemoryChannel channel(kChanReadable, Digits(10));
   char out[12];

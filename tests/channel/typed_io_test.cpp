@@ -5,8 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "tests/channel/memory_stream.h"
@@ -14,6 +20,21 @@
 namespace {
 
 static_assert(std::endian::native == std::endian::little, "the expected bytes below are native");
+
+// Runs call on a thread of its own and returns its result. A call that has not returned after
+// a few seconds runs a loop without end: the program reports it and stops at once rather than
+// wait for CTest's timeout.
+int Bounded(int line, std::function<int()> call) {
+  std::packaged_task<int()> task(std::move(call));
+  std::future<int> result = task.get_future();
+  std::thread(std::move(task)).detach();
+  if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    std::fprintf(stderr, "%s:%d: the call never returned\n", __FILE__, line);
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  return result.get();
+}
 
 TEST(TypedIo, SwappedSixteenBitValuesAreStoredBigEndian) {
   MemoryChannel channel;
@@ -84,15 +105,21 @@ TEST(TypedIo, ItemSizesOutsideTheScratchBufferWriteNothing) {
     int result;
   };
   const Row rows[] = {
-      {__LINE__, 0, 5, 0},     {__LINE__, -4, 5, 0}, {__LINE__, 1025, 1, 0}, {__LINE__, 1024, 2, 2},
-      {__LINE__, 3, 700, 700}, {__LINE__, 1, 4, 4},  {__LINE__, 4, 0, 0},    {__LINE__, 4, -3, 0},
+      {__LINE__, 0, 5, 0},    {__LINE__, -4, 5, 0},   {__LINE__, 1025, 1, 0},
+      {__LINE__, 4096, 1, 0}, {__LINE__, 1024, 2, 2}, {__LINE__, 3, 700, 700},
+      {__LINE__, 1, 4, 4},    {__LINE__, 4, 0, 0},    {__LINE__, 4, -3, 0},
+      {__LINE__, 1023, 3, 3},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     std::vector<unsigned char> source(4096);
     for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<unsigned char>(i);
     MemoryChannel channel;
-    EXPECT_EQ(ChanWriteSwapped(source.data(), row.size, row.count, channel.get()), row.result);
+    EXPECT_EQ(Bounded(row.line,
+                      [&] {
+                        return ChanWriteSwapped(source.data(), row.size, row.count, channel.get());
+                      }),
+              row.result);
     ChanFlush(channel.get());
     const size_t bytes = static_cast<size_t>(row.result) * (row.size > 0 ? row.size : 0);
     ASSERT_EQ(channel.stream.data.size(), bytes);

@@ -33,7 +33,10 @@ void Give(const char* entry, char** out) {
 NetLibRet Record(const char* entry, const std::string& args, char** out = nullptr) {
   Fake().calls.push_back(std::string(entry) + "(" + args + ")");
   if (out != nullptr) Give(entry, out);
-  return Result(entry);
+  const NetLibRet result = Result(entry);
+  auto error = Fake().errors.find(entry);
+  if (result != 0 && error != Fake().errors.end()) Fake().lastError = error->second;
+  return result;
 }
 
 extern "C" {

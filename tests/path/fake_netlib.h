@@ -19,7 +19,8 @@ struct FakeNetLib {
   std::map<std::string, NetLibRet> results;  // entry name → result (0 when absent)
   std::map<std::string, std::string> texts;  // entry name → out text (absent: null)
   NetLibErr lastError = 0;
-  int outstanding = 0;  // texts handed out and not yet given back
+  std::map<std::string, NetLibErr> errors;  // entry name → the last error its failure leaves
+  int outstanding = 0;                      // texts handed out and not yet given back
 
   static FakeNetLib* current;
   static NetLibEntries Entries();

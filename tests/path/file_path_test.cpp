@@ -53,6 +53,15 @@ TEST(FilePath, FromNameFlagsAndBases) {
   ASSERT_NE(driveOnly, nullptr);
   EXPECT_EQ(driveOnly->flags, PathFlagNoBase);
 
+  // Against a repository base a relative name names a file of the same store.
+  PathPtr store(PathNewFromText("repo://store/dir/f"));
+  PathPtr inStore(PathFromName("g", store.get()));
+  ASSERT_NE(inStore, nullptr);
+  EXPECT_STREQ(inStore->text, "repo://store/dir/g");
+  PathPtr stored(PathFromName("repo://other/x/../y", drive.get()));
+  ASSERT_NE(stored, nullptr);
+  EXPECT_STREQ(stored->text, "repo://other/x/../y");
+
   EXPECT_EQ(PathFromName("", nullptr), nullptr);
   EXPECT_EQ(PathFromName(nullptr, nullptr), nullptr);
   EXPECT_EQ(PathFromName("a\\..", nullptr), nullptr);  // empty result
@@ -79,9 +88,17 @@ TEST(FilePath, ParentAndLeafName) {
     const char* leaf;
   };
   const Row rows[] = {
-      {__LINE__, "C:\\a\\b", "C:\\a", "b"},      {__LINE__, "C:\\a", "C:\\", "a"},
-      {__LINE__, "C:\\", nullptr, ""},           {__LINE__, "\\", nullptr, ""},
-      {__LINE__, "C:\\a\\b\\", "C:\\a\\b", "b"}, {__LINE__, "C:f", "C:", "f"},
+      {__LINE__, "C:\\a\\b", "C:\\a", "b"},
+      {__LINE__, "C:\\a", "C:\\", "a"},
+      {__LINE__, "C:\\", nullptr, ""},
+      {__LINE__, "\\", nullptr, ""},
+      {__LINE__, "C:\\a\\b\\", "C:\\a\\b", "b"},
+      {__LINE__, "C:f", "C:", "f"},
+      {__LINE__, "ab:f", "ab", "f"},
+      // A repository name's parent is a repository name; the store itself has none.
+      {__LINE__, "repo://store/dir/f", "repo://store/dir", "f"},
+      {__LINE__, "repo://store/dir", "repo://store", "dir"},
+      {__LINE__, "repo://store", nullptr, "store"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);

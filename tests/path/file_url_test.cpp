@@ -200,7 +200,15 @@ TEST(FileUrl, ToPathTable) {
       {__LINE__, "file:///C:/x", 2, "/C:/x"},
       {__LINE__, "file:///Disk:f", 3, "Disk:f"},
       {__LINE__, "http:/x", 0, kNull},
-      {__LINE__, "file:", 0, ""},
+      {__LINE__, "file:", 0, kNull},
+      {__LINE__, "file:/", 0, "/"},
+      // A byte that decodes to 0 would end the name early, naming another file.
+      {__LINE__, "file:///C:/a%00b.txt", 0, kNull},
+      {__LINE__, "file:///C:/a%0Gb.txt", 0, kNull},
+      {__LINE__, "file:///usr/a%00b", 2, kNull},
+      {__LINE__, "file:////srv/share/%00", 0, kNull},
+      {__LINE__, "file:///Disk:a%00:b", 3, kNull},
+      {__LINE__, "file:///C:/a%01b.txt", 0, "C:\\a\x01" "b.txt"},
       {__LINE__, "repo://s/x", 0, "repo://s/x"},
   };
   for (const Row& row : rows) {
@@ -212,6 +220,10 @@ TEST(FileUrl, ToPathTable) {
   EXPECT_EQ(Take(PathFromUrl("dir/a%20b")), "dir\\a b");
   EXPECT_EQ(Take(PathFromUrl("a%20b")), "a%20b");  // no slash: as it is
   EXPECT_EQ(Take(PathFromUrl("%00/x")), kNull);    // decodes to nothing
+  EXPECT_EQ(Take(PathFromUrl("file:///C:/a%00b.txt")), kNull);
+  EXPECT_EQ(Take(RelativePathFromUrl("dir/a%00b/c")), kNull);
+  EXPECT_EQ(Take(RelativePathFromUrl("dir/a%0gb/c")), kNull);
+  EXPECT_EQ(Take(RelativePathFromUrl("dir/a%41b/c")), "dir\\aAb\\c");
   EXPECT_EQ(Take(PathFromUrl("")), kNull);
 }
 

@@ -33,9 +33,25 @@ TEST(NetFiles, OpenFallsBackToTheCacheAndGivesEveryTextBack) {
   EXPECT_EQ(NetOpenCachedLocal("http://h/x", &local, &error), 0);
   EXPECT_EQ(Take(local), "/cache/x");
   EXPECT_EQ(error, 0);
-  EXPECT_EQ(net.calls, (Calls{"IsNetFile(http://h/x)", "Open(http://h/x,16)", "GetLastError()",
+  EXPECT_EQ(net.calls, (Calls{"IsNetFile(http://h/x)", "Open(http://h/x,16)",
                               "QueryCacheForPath(http://h/x)", "Free(/cache/x)"}));
   EXPECT_EQ(net.outstanding, 0);
+}
+
+// NetLib's error is read once both calls failed: the error the cache query left.
+TEST(NetFiles, OpenReportsTheErrorLeftAfterBothCalls) {
+  FakeNetLib net;
+  net.results["Open"] = 1;
+  net.results["QueryCacheForPath"] = 1;
+  net.errors["Open"] = 3;
+  net.errors["QueryCacheForPath"] = 12;
+  char* local = reinterpret_cast<char*>(1);
+  int error = -5;
+  EXPECT_EQ(NetOpenLocal("http://h/x", &local, 1, &error), 1);
+  EXPECT_EQ(local, nullptr);
+  EXPECT_EQ(error, 12);
+  EXPECT_EQ(net.calls, (Calls{"IsNetFile(http://h/x)", "Open(http://h/x,16)",
+                              "QueryCacheForPath(http://h/x)", "GetLastError()"}));
 }
 
 TEST(NetFiles, OpenCopiesTheLocalName) {

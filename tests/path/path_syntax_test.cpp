@@ -24,9 +24,12 @@ using PathPtr = std::unique_ptr<FilePath, PathDeleter>;
 
 const char* const kFails = "(fails)";
 
+// The decoded text, or kFails; a failure must leave the promised empty text behind.
 std::string Decode(const std::string& portable) {
   PathBuffer out("junk");
-  return PortableToPlatform(portable.c_str(), out.text) == 0 ? std::string(out.text) : kFails;
+  if (PortableToPlatform(portable.c_str(), out.text) == 0) return out.text;
+  EXPECT_EQ(out.text[0], '\0') << "after a failure out begins \"" << std::string(out.text, 8);
+  return kFails;
 }
 
 // The portable form of a path object holding text as it stands (flags 0), or kFails.
@@ -53,6 +56,8 @@ TEST(PortableToPlatform, Table) {
       {__LINE__, "<u><c>a", "..\\a"},
       {__LINE__, "C:\\x", kFails},
       {__LINE__, "<c>a<r>", kFails},  // root after output
+      {__LINE__, "<c>abc<r>", kFails},
+      {__LINE__, "<c>abc<c>d<u><h>x", kFails},
       {__LINE__, "<h>srv<c>x", "\\srv\\x"},
       {__LINE__, "<c>a<h>b", kFails},
       {__LINE__, "<c>a<v>C:", kFails},

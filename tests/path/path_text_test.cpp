@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,7 +62,9 @@ TEST(PathResolve, Table) {
       {__LINE__, "x~", nullptr, "x~"},
       // Repository names are the store's own: neither "//" nor ".." is touched.
       {__LINE__, "repo://store//a/../b", "C:\\d", "repo://store//a/../b"},
-      {__LINE__, "x", "repo://store//d", "repo://store//d\\x"},
+      {__LINE__, "x\\y", "repo://store//d", "repo://store//d/x/y"},
+      {__LINE__, "g", "repo://store/dir/", "repo://store/dir/g"},
+      {__LINE__, "repo://$TANSEL_TEST_HOME/x", nullptr, "repo://$TANSEL_TEST_HOME/x"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -75,6 +79,43 @@ TEST(PathResolve, TildeTakesTheHomeDirectoryOnlyAtTheStart) {
   PathBuffer buffer("~\\x\\~");
   EXPECT_EQ(PathResolve(buffer.text, nullptr), 0);
   EXPECT_STREQ(buffer.text, "C:\\u\\x\\~");
+}
+
+// Expansion alone: a tilde at the start before the end or a separator, "$" at the start, and a
+// later "$" unless a dot follows it.
+TEST(PathExpandVariables, Table) {
+  ScopedVariable variable("TANSEL_TEST_VAR", "V");
+  ScopedVariable dotted(".tansel_dot", "D");
+  struct Row {
+    int line;
+    const char* home;
+    const char* text;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {__LINE__, "C:\\u", "~", "C:\\u"},
+      {__LINE__, "C:\\u", "~/x", "C:\\u/x"},
+      {__LINE__, "C:\\u", "~\\", "C:\\u\\"},
+      {__LINE__, "C:\\u", "~x", "x"},
+      {__LINE__, "C:\\u", "a~", "a~"},
+      {__LINE__, "", "~", ""},
+      {__LINE__, "", "~\\x", "\\x"},
+      {__LINE__, "", "$TANSEL_TEST_VAR", "V"},
+      {__LINE__, "", "a$TANSEL_TEST_VAR", "aV"},
+      {__LINE__, "", "$.tansel_dot\\x", "D\\x"},  // at the start a dot does not stop it
+      {__LINE__, "", "a\\$.tansel_dot", "a\\$.tansel_dot"},
+      {__LINE__, "", "a$.tansel_dot/$TANSEL_TEST_VAR", "a$.tansel_dot/V"},
+      {__LINE__, "", "$", "$"},
+      {__LINE__, "", "a$/b", "a$/b"},
+      {__LINE__, "C:\\u", "repo://~/$TANSEL_TEST_VAR", "repo://~/$TANSEL_TEST_VAR"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    ScopedHome home(row.home);
+    PathBuffer buffer(row.text);
+    EXPECT_EQ(PathExpandVariables(buffer.text), 0);
+    EXPECT_STREQ(buffer.text, row.expected);
+  }
 }
 
 TEST(PathResolve, ResultsTooLongFailInsteadOfBeingCut) {
@@ -134,6 +175,13 @@ TEST(PathSplit, Table) {
       {__LINE__, "a/b", "", "a/b"},  // a slash does not separate here
       {__LINE__, "\\\\srv\\share", "\\\\srv", "share"},
       {__LINE__, "", "", ""},
+      // Only a drive letter keeps its colon; any other colon goes as a backslash would.
+      {__LINE__, "ab:f", "ab", "f"},
+      {__LINE__, ":f", "\\", "f"},
+      {__LINE__, "1:f", "1", "f"},
+      {__LINE__, "C:\\a\\b\\f:txt", "C:\\a\\b\\f", "txt"},
+      {__LINE__, "repo://store/dir/a%20b", "repo://store/dir", "a%20b"},
+      {__LINE__, "repo://store", "repo://", "store"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -209,6 +257,12 @@ TEST(PathMakeRelative, Table) {
       {__LINE__, "C:\\a\\b", "f", "C:\\a\\b"},
       {__LINE__, "\\x\\y\\z", "\\x\\y\\f", "z"},
       {__LINE__, "\\x\\y", "\\x\\f", "\\x\\y"},  // one component is no common directory
+      // No relative form names these again: they stay as they are.
+      {__LINE__, "C:g", "C:f.txt", "C:g"},
+      {__LINE__, "C:x\\y", "C:\\f.txt", "C:x\\y"},
+      // Repository names are the store's own.
+      {__LINE__, "repo://store/a/b", "repo://store/a/f", "repo://store/a/b"},
+      {__LINE__, "C:\\a\\b", "repo://store/a/f", "C:\\a\\b"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -219,6 +273,66 @@ TEST(PathMakeRelative, Table) {
   PathBuffer unchanged("C:\\a");
   PathMakeRelative(unchanged.text, nullptr);
   EXPECT_STREQ(unchanged.text, "C:\\a");
+}
+
+// Seeded paths and base files full of colons, drives and dots: a path made relative either stays
+// as it was or, resolved against the base file's directory, names the same file again.
+TEST(PathMakeRelative, ResultsResolveBackToThePath) {
+  std::mt19937 random(2012);
+  const std::vector<std::string> starts = {"C:\\", "c:\\", "C:", "\\", "ab:", "D:\\"};
+  const std::vector<std::string> parts = {"a", "B", "f:txt", "x:", ":", "ab", "..", ".", "C:"};
+  auto make = [&] {
+    std::string text = starts[random() % starts.size()];
+    const int count = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < count; ++i) {
+      if (i > 0) text += random() % 4 == 0 ? "/" : "\\";
+      text += parts[random() % parts.size()];
+    }
+    return text;
+  };
+  auto folded = [](std::string text) {
+    for (char& c : text) c = c == '/' ? '\\' : static_cast<char>(std::tolower(c));
+    return text;
+  };
+  int changed = 0;
+  for (int i = 0; i < 4000; ++i) {
+    const std::string path = make();
+    std::string base = make();
+    if (random() % 2 == 0) base = path.substr(0, path.size() / 2) + "\\f";  // a close base
+    SCOPED_TRACE("path " + path + " base " + base);
+    PathBuffer buffer(path);
+    PathMakeRelative(buffer.text, base.c_str());
+    if (path == buffer.text) continue;
+    ++changed;
+    PathBuffer dir;
+    ASSERT_EQ(PathSplit(base.c_str(), dir.text, nullptr), 0);
+    PathBuffer back(buffer.text);
+    PathBuffer original(path);
+    ASSERT_EQ(PathResolve(back.text, dir.text), 0);
+    ASSERT_EQ(PathResolve(original.text, nullptr), 0);
+    ASSERT_EQ(folded(back.text), folded(original.text)) << "made relative: " << buffer.text;
+  }
+  EXPECT_GT(changed, 400);
+}
+
+// A relative form longer than a path may be leaves the path as it was.
+TEST(PathMakeRelative, ResultsBeyondTheLimitLeaveThePath) {
+  std::string dir = "C:\\a";
+  for (int i = 0; i < 1000; ++i) dir += "\\b";
+  const std::string base = dir + "\\f";
+  std::string ups;
+  for (int i = 0; i < 1000; ++i) ups += "..\\";
+  // The ".." run and the tail make 4096 bytes: one too many.
+  const std::string tooLong = "C:\\a\\" + std::string(1096, 't');
+  PathBuffer buffer(tooLong);
+  PathMakeRelative(buffer.text, base.c_str());
+  EXPECT_STREQ(buffer.text, tooLong.c_str());
+  // Shorter runs go through.
+  std::string near = "C:\\a";
+  for (int i = 0; i < 10; ++i) near += "\\b";
+  PathBuffer shorter("C:\\a\\" + std::string(1000, 't'));
+  PathMakeRelative(shorter.text, (near + "\\f").c_str());
+  EXPECT_EQ(std::string(shorter.text), ups.substr(0, 30) + std::string(1000, 't'));
 }
 
 TEST(PathMakeRelative, NetworkPathsAskNetLib) {

@@ -73,8 +73,9 @@ class ScopedVariable {
 };
 
 // The loopback server: GET and HEAD of the files under root, PUT into root (folders made as
-// needed), 403 under /secret, a /slow that answers only when released, and a /cut that promises
-// 1000 bytes and closes after 100.
+// needed), 403 under /secret, a /slow that answers only when released, a /cut that promises
+// 1000 bytes and closes after 100, a /trickle that sends 8 bytes every 300 ms (for 12 s at most)
+// and a /moved that redirects to /here.txt.
 class LoopbackServer {
  public:
   LoopbackServer() : root_(MakeTemporaryFolder()) {
@@ -125,6 +126,20 @@ class LoopbackServer {
       std::unique_lock<std::mutex> lock(mutex_);
       wake_.wait_for(lock, std::chrono::seconds(20), [this] { return released_; });
       response.set_content("late", "text/plain");
+    } else if (request.path == "/trickle") {
+      response.set_chunked_content_provider(
+          "text/plain", [this, sent = 0](size_t, httplib::DataSink& sink) mutable {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (released_ || ++sent > 40) {
+              sink.done();
+              return true;
+            }
+            wake_.wait_for(lock, std::chrono::milliseconds(300), [this] { return released_; });
+            lock.unlock();
+            return sink.write("trickle!", 8);  // false once the client has gone
+          });
+    } else if (request.path == "/moved") {
+      response.set_redirect("/here.txt");
     } else if (request.path == "/cut") {
       response.set_content_provider(1000, "text/plain",
                                     [](size_t offset, size_t, httplib::DataSink& sink) {
@@ -285,7 +300,13 @@ TEST_F(NetLibHttp, NewFilesGoOutThroughTheirCacheNameAndPuts) {
   char* local = nullptr;
   ASSERT_EQ(NetGetCacheFileName(url.c_str(), &local), 0);
   const std::string copy = Take(local);
-  EXPECT_EQ(NetCacheFileForPath(url.c_str(), &local), 1);  // nothing cached yet
+  // The copy is made at once, empty and its owner's only, whatever writes it next; a name that
+  // was never asked for has none.
+  struct stat info;
+  ASSERT_EQ(stat(copy.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 077, 0u);
+  EXPECT_EQ(info.st_size, 0);
+  EXPECT_EQ(NetCacheFileForPath(server_.Url("/new/other.txt").c_str(), &local), 1);
   WriteFile(copy, "fresh");
   ASSERT_EQ(NetCacheFileForUrl(url.c_str(), &local), 0);
   EXPECT_EQ(Take(local), copy);
@@ -342,6 +363,28 @@ TEST_F(NetLibHttp, AServerThatNeverAnswersTimesOut) {
   EXPECT_EQ(error, kNetLibTimedOut);
   server_.Release();
   EXPECT_TRUE(CacheFiles().empty());
+}
+
+// A server that keeps the transfer alive with a trickle far below the low-speed limit: the open
+// gives up once the timeout set here passed at that speed, with its error and no copy.
+TEST_F(NetLibHttp, AServerThatTricklesTimesOut) {
+  ScopedVariable shortTimeout(kNetLibTimeoutVariable, "1000");
+  char* local = reinterpret_cast<char*>(1);
+  int error = -1;
+  EXPECT_EQ(NetOpenLocalFile(server_.Url("/trickle").c_str(), &local, &error), 1);
+  EXPECT_EQ(error, kNetLibTimedOut);
+  EXPECT_EQ(local, nullptr);
+  server_.Release();
+  EXPECT_TRUE(CacheFiles().empty());
+}
+
+TEST_F(NetLibHttp, RedirectsAreFollowed) {
+  WriteFile(server_.root() / "here.txt", "arrived");
+  char* local = nullptr;
+  int error = -1;
+  ASSERT_EQ(NetOpenLocalFile(server_.Url("/moved").c_str(), &local, &error), 0);
+  EXPECT_EQ(ReadFile(Take(local)), "arrived");
+  EXPECT_EQ(server_.Log(), (std::vector<std::string>{"GET /moved", "GET /here.txt"}));
 }
 
 // A body cut short leaves nothing that could pass for a complete copy.

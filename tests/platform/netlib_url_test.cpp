@@ -152,4 +152,31 @@ TEST(NetLibUrl, RelativeReferencesResolveBackToTheirTargets) {
   }
 }
 
+// Redirects go to http and https only, and from https only to https, relative ones included.
+TEST(NetLibUrl, RedirectsNeverLeaveHttpsForPlainHttp) {
+  struct Row {
+    int line;
+    const char* from;
+    const char* location;
+    bool allowed;
+  };
+  const Row rows[] = {
+      {__LINE__, "https://a/x", "http://a/y", false},
+      {__LINE__, "HTTPS://a/x", "HTTP://b/y", false},
+      {__LINE__, "https://a/x", "https://b/y", true},
+      {__LINE__, "https://a/x", "/y", true},
+      {__LINE__, "https://a/x", "//b/y", true},
+      {__LINE__, "https://a/x", "y?q", true},
+      {__LINE__, "http://a/x", "http://b/y", true},
+      {__LINE__, "http://a/x", "https://b/y", true},
+      {__LINE__, "http://a/x", "//b/y", true},
+      {__LINE__, "http://a/x", "ftp://b/y", false},
+      {__LINE__, "http://a/x", "file:///etc/passwd", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(RedirectAllowed(row.from, row.location), row.allowed);
+  }
+}
+
 }  // namespace
