@@ -39,5 +39,6 @@ configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TanselConfig.cmake.in
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
   COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/TanselConfig.cmake ${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/TanselPlugin.cmake ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map
+  ${PROJECT_SOURCE_DIR}/cmake/TanselPlugin.cmake ${PROJECT_SOURCE_DIR}/cmake/TanselCheckCallbacks.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map
   DESTINATION ${TANSEL_INSTALL_CMAKEDIR})
