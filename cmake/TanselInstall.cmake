@@ -52,3 +52,7 @@ list(TRANSFORM CMAKE_DL_LIBS PREPEND -l OUTPUT_VARIABLE TANSEL_PC_DL_LIBS)
 list(JOIN TANSEL_PC_DL_LIBS " " TANSEL_PC_DL_LIBS)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/tansel.pc.in ${PROJECT_BINARY_DIR}/tansel.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/tansel.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The reference, when ./scripts/docs has built it.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/build/docs/html DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tansel
+  OPTIONAL)
