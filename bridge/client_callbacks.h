@@ -3,9 +3,8 @@
 //
 // They have C linkage, so a definition with the right signature is the very function declared
 // here, and one whose return type differs does not compile. One whose parameters differ would be a
-// silent C++ overload that never runs: tansel_add_plugin builds plug-ins with the
-// missing-declaration warning as an error, which refuses it ("no previous declaration for
-// ClientNotify(...)").
+// silent C++ overload that never runs: tansel_add_plugin and tansel_add_client refuse the module
+// once it is linked, quoting the declaration below that the definition should have matched.
 #pragma once
 
 #include <cstdint>

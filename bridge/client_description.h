@@ -27,7 +27,7 @@ class LocalClientDescription {
   LocalClientDescription(const LocalClientDescription&) = delete;
   LocalClientDescription& operator=(const LocalClientDescription&) = delete;
 
-  ClientDescription& list() { return list_; }
+  ClientDescription& list() { return list_; }  // the list itself
   // Frees every entry; the list is empty afterwards.
   void Free();
 

@@ -10,6 +10,8 @@
 
 #include "platform/com_types.h"
 
+// The reference-counted base of the library's COM objects (the notification sink, the message
+// filter, the channel stream): one count for all of an object's interfaces.
 class ComUltraliteC : public IUnknown {
  public:
   ComUltraliteC() = default;

@@ -11,9 +11,10 @@
 // The host object's class unless "HOSTGUID" names another: {539DB5D0-C0C6-11D0-985E-0060970BEC0B}.
 inline constexpr CLSID kDefaultHostClass = {
     0x539DB5D0, 0xC0C6, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
-inline constexpr char kHostClassVariable[] = "HOSTGUID";
+inline constexpr char kHostClassVariable[] = "HOSTGUID";  // names another host class
 inline constexpr int kHostTextWidth = 512;  // wide characters for a host name or class text
-inline constexpr char ConnectFailureText[] = "Can't connect to host server";
+inline constexpr char ConnectFailureText[] =
+    "Can't connect to host server";  // what a failed connection says
 
 extern int32_t ClientComInitialised;            // 1: our own CoInitialize returned S_OK
 extern IMessageFilter* InstalledMessageFilter;  // the filter the library registered, or null

@@ -30,12 +30,14 @@ enum class HostPart : uint8_t {
 
 struct HostLayout;
 
+// One place of a record that owns memory.
 struct HostOwned {
   uint32_t offset;            // byte offset inside the record
   HostPart part;              // what lies there
   const HostLayout* element;  // the element or pointee of kList and kPointer
 };
 
+// Where a record owns memory: its size and its owning places.
 struct HostLayout {
   uint32_t size;        // bytes of one record
   uint32_t ownedCount;  // places that own memory
@@ -57,7 +59,7 @@ const HostOwned* HostPayloadPart(int32_t valType);
 template <typename T>
 struct HostLayoutOf {
   static_assert(std::is_trivially_copyable_v<T>);
-  static constexpr HostLayout layout = {sizeof(T), 0, {}};
+  static constexpr HostLayout layout = {sizeof(T), 0, {}};  // owns nothing
 };
 #define HOST_DECLARE_LAYOUT(T)       \
   template <>                        \

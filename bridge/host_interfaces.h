@@ -23,7 +23,7 @@ enum HostInterfaceIndex : int {
 #include "bridge/host_slots.inc"
   kHostInterfaceCount
 };
-inline constexpr int kHostBaseInterfaceCount = 15;
+inline constexpr int kHostBaseInterfaceCount = 15;  // the required part of the table
 static_assert(kHostInterfaceCount == 18 && kHostMemoryPolicyIndex == kHostBaseInterfaceCount);
 
 // The declarations. Each slot checks, at compile time, that it follows the previous one without

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+// The allocation and release functions that copy and release routines take.
 typedef void* (*HostAllocFn)(size_t bytes);
 typedef void (*HostFreeFn)(void* block);
 

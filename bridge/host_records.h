@@ -36,6 +36,7 @@ struct HostKeyKeyText {
   char* text;      // owned
 };
 
+// A record of three strings.
 struct HostThreeStrings {
   char* first;   // owned
   char* second;  // owned
@@ -48,6 +49,7 @@ struct HostTextInts {
   IntList values;  // owned
 };
 
+// A record of five strings.
 struct HostFiveStrings {
   char* texts[5];  // owned
 };
@@ -66,6 +68,7 @@ struct HostRecord32 {
   char* text1;     // owned
 };
 
+// A counted array of pointers to owned 32-byte records.
 struct HostRecord32List {
   uint32_t count;        // number of pointers
   HostRecord32** items;  // heap block of count owned pointers, or null
@@ -77,6 +80,7 @@ struct HostValueText {
   char* text;     // owned
 };
 
+// A counted array of {value, string} elements.
 struct HostValueTextList {
   uint32_t count;        // number of elements
   HostValueText* items;  // heap block of count elements, or null

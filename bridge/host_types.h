@@ -9,6 +9,6 @@
 // Identifier of a host object (document, marker, ...); 0 means none.
 typedef uint32_t ObjectId;
 
-// The client's description for the host: a property value list keyed 2 to 11 with string values.
 struct PropertyValueList;
+// The client's description for the host: a property value list keyed 2 to 11 with string values.
 typedef PropertyValueList ClientDescription;

@@ -10,13 +10,15 @@ template <typename Interface>
 struct ComInterfaceId;
 
 template <typename Interface, typename Base>
+// A face of a COM object: Interface implemented on Base, whose count and identity it shares.
 class ImplementComC : public Base, public Interface {
  public:
+  // IUnknown's methods, answered by the base.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     return Base::QueryInterface(iid, out);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Base::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Base::Release(); }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Base::AddRef(); }    // the base's count
+  ULONG STDMETHODCALLTYPE Release() override { return Base::Release(); }  // the base's count
 
   // The interface's identifier gives the face; anything else is the base's to answer.
   void LookupInterface(REFIID iid, void** out) override {

@@ -11,10 +11,13 @@ inline constexpr DWORD kRetryAtOnceLimit =
     200;  // ms up to which a rejected call is retried at once
 
 template <>
+// IMessageFilter's identifier, for ImplementComC.
 struct ComInterfaceId<IMessageFilter> {
-  static constexpr const IID& iid = IID_IMessageFilter;
+  static constexpr const IID& iid = IID_IMessageFilter;  // IID_IMessageFilter
 };
 
+// The message filter a client program installs: it runs the host's callbacks and retries the
+// calls a busy host rejected.
 class DefaultClientMessageFilterC : public ImplementComC<IMessageFilter, ComUltraliteC> {
  public:
   // Always SERVERCALL_ISHANDLED: the host's callbacks are the client's work.

@@ -7,9 +7,10 @@
 
 #include "bridge/host_types.h"
 
-inline constexpr char kNotifyFieldSeparator = 0x1E;
-inline constexpr int32_t kNotifyFields = 75;  // the notification whose text is split
+inline constexpr char kNotifyFieldSeparator = 0x1E;  // between two fields of the text
+inline constexpr int32_t kNotifyFields = 75;         // the notification whose text is split
 
+// Notification 75's text split into its fields; the client's ClientNotify gets it as text.
 struct NotifyFieldRecord {
   char* fields[6];  // the first six fields in order; null when the text had fewer
   uint32_t count;   // number of further fields in more

@@ -10,8 +10,9 @@
 #include "platform/com_stream.h"
 
 template <>
+// IStream's identifier, for ImplementComC.
 struct ComInterfaceId<IStream> {
-  static constexpr const IID& iid = IID_IStream;
+  static constexpr const IID& iid = IID_IStream;  // IID_IStream
 };
 
 // Open kinds of StreamOpenFile.
@@ -20,6 +21,7 @@ inline constexpr int kStreamOpenWrite = 1;
 inline constexpr int kStreamOpenReadWrite = 2;
 inline constexpr int kStreamNameUnits = 4096;  // UTF-16 units of a platform name, terminator in
 
+// The stream under a file channel, on one platform file.
 class ChannelStreamC : public ImplementComC<IStream, ComUltraliteC> {
  public:
   ChannelStreamC() = default;
@@ -33,6 +35,7 @@ class ChannelStreamC : public ImplementComC<IStream, ComUltraliteC> {
   // Moves by the low 32 bits of move, signed, from origin: S_OK with the new position, or E_FAIL.
   HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin,
                                  ULARGE_INTEGER* newPosition) override;
+  // Not implemented: E_NOTIMPL.
   HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override;
   // StreamCopyBytes of the low 32 bits of count into destination: S_OK, or E_FAIL.
   HRESULT STDMETHODCALLTYPE CopyTo(IStream* destination, ULARGE_INTEGER count, ULARGE_INTEGER* read,

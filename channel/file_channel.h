@@ -13,14 +13,16 @@
 
 #include "platform/com_stream.h"
 
-inline constexpr int kChanBufferSize = 512;
+inline constexpr int kChanBufferSize = 512;  // bytes of a channel's buffer
 
+// The last operation on a channel's buffer: none, writing, reading.
 inline constexpr uint8_t kChanOpNone = 0;
 inline constexpr uint8_t kChanOpWrite = 1;
 inline constexpr uint8_t kChanOpRead = 2;
 inline constexpr uint8_t kChanReadable = 1;  // access bits
 inline constexpr uint8_t kChanWritable = 2;
 
+// A buffered file: a stream, its name, a buffer and where the file stands.
 struct FileChannel {
   int32_t
       swapBytes;    // 1: typed items are byte-reversed on the way; first field, typed I/O reads it

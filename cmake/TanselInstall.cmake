@@ -7,13 +7,14 @@ set(TANSEL_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Tansel)
 set(TANSEL_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/tansel)
 set(TANSEL_INSTALL_MODULEDIR ${CMAKE_INSTALL_LIBDIR}/tansel)
 
-# Every header of the library's folders, whichever folders there are; not those of the simulator,
-# the tests or a build tree inside the source tree.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tansel
-  FILES_MATCHING PATTERN "*.h" PATTERN "*.inc"
-  PATTERN ".*" EXCLUDE PATTERN "build*" EXCLUDE PATTERN "tests" EXCLUDE PATTERN "bench" EXCLUDE
-  PATTERN "examples" EXCLUDE PATTERN "hostsim" EXCLUDE PATTERN "scripts" EXCLUDE
-  PATTERN "cmake" EXCLUDE PATTERN "plugin" EXCLUDE)
+# The umbrella header and every header of the library's own folders (TANSEL_LIBRARY_FOLDERS), with
+# their paths; nothing else of the source tree (the simulator, tests, examples, a plug-in folder an
+# author keeps beside them, a build tree).
+install(FILES ${PROJECT_SOURCE_DIR}/tansel.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tansel)
+foreach(folder IN LISTS TANSEL_LIBRARY_FOLDERS)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tansel
+    FILES_MATCHING PATTERN "*.h" PATTERN "*.inc")
+endforeach()
 
 set_target_properties(tansel-hostsim PROPERTIES EXPORT_NAME hostsim
   INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
@@ -39,5 +40,19 @@ configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TanselConfig.cmake.in
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
   COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/TanselConfig.cmake ${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/TanselPlugin.cmake ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map
+  ${PROJECT_SOURCE_DIR}/cmake/TanselPlugin.cmake ${PROJECT_SOURCE_DIR}/cmake/TanselCheckCallbacks.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map
   DESTINATION ${TANSEL_INSTALL_CMAKEDIR})
+
+# pkg-config's description of the same library (tansel.pc), beside the CMake package. Its paths
+# are relative to its own place, so the prefix may be moved.
+file(RELATIVE_PATH TANSEL_PC_TO_PREFIX ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig
+  ${CMAKE_INSTALL_PREFIX})
+list(TRANSFORM CMAKE_DL_LIBS PREPEND -l OUTPUT_VARIABLE TANSEL_PC_DL_LIBS)
+list(JOIN TANSEL_PC_DL_LIBS " " TANSEL_PC_DL_LIBS)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/tansel.pc.in ${PROJECT_BINARY_DIR}/tansel.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/tansel.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The reference, when ./scripts/docs has built it.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/build/docs/html DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tansel
+  OPTIONAL)

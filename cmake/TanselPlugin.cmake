@@ -4,6 +4,7 @@
 #   TANSEL_RC_COMMAND       the resource compiler target (tansel_rc or Tansel::rc)
 #   TANSEL_EXPORTS_MAP      the version script that leaves F_ApiClientInit the module's only export
 #                           (on Windows, the module-definition file that names it)
+#   TANSEL_CALLBACKS_HEADER bridge/client_callbacks.h, the callbacks' declarations
 include_guard(GLOBAL)
 
 # tansel_add_resources(target script): compiles the resource script (relative to the calling
@@ -29,12 +30,22 @@ function(tansel_add_resources target script)
   target_sources(${target} PRIVATE ${output})
 endfunction()
 
-# A client callback defined with the wrong parameters is a new C++ overload that never runs; it is
-# also a global function without a previous declaration, which this makes an error.
+# A client callback defined with the wrong parameters is a new C++ overload that never runs. Once
+# the module is linked, its symbol table shows such a definition; the check refuses the module and
+# quotes the declaration the host calls (TanselCheckCallbacks.cmake). Global functions without a
+# previous declaration are still warned about: in an anonymous namespace, a helper cannot collide.
+set(_TANSEL_CHECK_CALLBACKS ${CMAKE_CURRENT_LIST_DIR}/TanselCheckCallbacks.cmake)
 function(_tansel_refuse_stray_callbacks target)
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANG_AND_ID:CXX,GNU>:-Werror=missing-declarations>
-    $<$<COMPILE_LANG_AND_ID:CXX,Clang,AppleClang>:-Werror=missing-prototypes>)
+    $<$<COMPILE_LANG_AND_ID:CXX,GNU>:-Wmissing-declarations>
+    $<$<COMPILE_LANG_AND_ID:CXX,Clang,AppleClang>:-Wmissing-prototypes>)
+  if(CMAKE_NM AND TANSEL_CALLBACKS_HEADER)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DMODULE=$<TARGET_FILE:${target}>
+              -DDECLARATIONS=${TANSEL_CALLBACKS_HEADER} -DTARGET=${target}
+              -P ${_TANSEL_CHECK_CALLBACKS}
+      VERBATIM)
+  endif()
 endfunction()
 
 # tansel_add_plugin(NAME SOURCES source... [RESOURCES script] [EXCLUDE_FROM_ALL]): a plug-in

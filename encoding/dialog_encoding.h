@@ -9,6 +9,7 @@
 
 typedef int32_t DialogEncoding;  // index 0 to 5
 
+// The six dialog encodings, and their count.
 inline constexpr DialogEncoding kDialogHostRoman = 0;
 inline constexpr DialogEncoding kDialogShiftJis = 1;
 inline constexpr DialogEncoding kDialogKsc5601 = 2;

@@ -6,6 +6,8 @@
 
 typedef int32_t EncodingId;  // 0 to 18
 
+// The encoding numbers the library names itself (HostRoman, UTF-8, UTF-16), and the count of
+// numbers.
 inline constexpr EncodingId kEncodingHostRoman = 0;
 inline constexpr EncodingId kEncodingUtf8 = 16;
 inline constexpr EncodingId kEncodingUtf16 = 17;

@@ -259,8 +259,10 @@ int main(int argc, char** argv) {
         if (!alive || host.NotificationState(kNotifyDocument) != 1) break;
         std::printf("Notification %d for \"%s\" (document %u):\n", kNotifyDocument,
                     doc.name.c_str(), doc.id);
+        // The name goes to the client as host text, like every other text the host hands over.
+        const std::string hostName = text.ToHost(doc.name);
         alive = CallPlugin("Notify",
-                           [&] { host.SendNotify(kNotifyDocument, doc.id, doc.name.c_str(), 0); });
+                           [&] { host.SendNotify(kNotifyDocument, doc.id, hostName.c_str(), 0); });
         PrintOutput(host, text, messages, console, "(no message box)");
       }
       if (!alive) status = kPluginFailed;

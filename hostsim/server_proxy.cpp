@@ -249,7 +249,9 @@ void StartClient(void* context, HRESULT admitted) {
   for (const auto& [id, name] : session->documents) {
     std::printf("Host: opened \"%s\" (document %u), notification %d sent\n", name.c_str(), id,
                 kNotifyDocument);
-    session->host.SendNotify(kNotifyDocument, id, name.c_str(), 0);
+    // The name goes to the client as host text, like every other text the host hands over.
+    const std::string hostName = session->text != nullptr ? session->text->ToHost(name) : name;
+    session->host.SendNotify(kNotifyDocument, id, hostName.c_str(), 0);
     session->PrintOutput();
   }
   std::fflush(stdout);

@@ -10,13 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr uint32_t kPathMagic = 0x70617468;  // "path": set in every valid FilePath
-inline constexpr uint16_t PathFlagNoBase = 0x01;    // not a base directory, no portable form
-inline constexpr uint16_t PathFlagRooted = 0x10;    // drive-rooted
-inline constexpr int kPathBufferSize = 4096;        // every working text and in-place buffer
-inline constexpr int kPathTextMax = kPathBufferSize - 1;
+inline constexpr uint32_t kPathMagic = 0x70617468;        // "path": set in every valid FilePath
+inline constexpr uint16_t PathFlagNoBase = 0x01;          // not a base directory, no portable form
+inline constexpr uint16_t PathFlagRooted = 0x10;          // drive-rooted
+inline constexpr int kPathBufferSize = 4096;              // every working text and in-place buffer
+inline constexpr int kPathTextMax = kPathBufferSize - 1;  // the longest path text
 inline constexpr int kPathComponentSize = 1024;  // one name part or component, terminator included
 
+// A path: its text, owned, with the flags that say how it may be used.
 struct FilePath {
   uint32_t magic;  // kPathMagic
   uint16_t flags;  // PathFlagNoBase, PathFlagRooted

@@ -8,10 +8,14 @@
 
 #include <cstdint>
 
+// An entry's result (0 for success), and NetLibGetLastError's number.
 typedef int32_t NetLibRet;
 typedef int32_t NetLibErr;
 
 extern "C" {
+// The entries' types: whether NetLib claims a name; a name's state; its local copy; the cache
+// queries; saving it back; sending a file or folder; two URLs made one; a URL cleaned; the last
+// error; a text NetLib handed out given back.
 typedef NetLibRet (*NetLibIsNetFileFn)(const char* name);
 typedef NetLibRet (*NetLibStatFn)(const char* name, uint32_t flags);
 typedef NetLibRet (*NetLibOpenFn)(const char* name, uint32_t flags, char** local);
@@ -42,6 +46,7 @@ typedef void (*NetLibFreeFn)(char* text);
   X(free, "NetLibFree", NetLibFreeFn)
 
 struct NetLibEntries {
+// One field per entry, of the entry's type.
 #define TANSEL_NETLIB_FIELD(field, name, type) type field;
   TANSEL_NETLIB_ENTRIES(TANSEL_NETLIB_FIELD)
 #undef TANSEL_NETLIB_FIELD

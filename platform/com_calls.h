@@ -5,7 +5,7 @@
 
 #include "platform/com_types.h"
 
-typedef void* HTASK;
+typedef void* HTASK;  // the caller of an incoming call
 struct INTERFACEINFO;
 
 // What a server answers an incoming call (HandleInComingCall) and how it rejected one.
@@ -24,6 +24,7 @@ inline constexpr DWORD kRetryWaitThreshold = 100;  // RetryRejectedCall: below t
 inline constexpr IID IID_IMessageFilter = {
     0x00000016, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
+// An apartment's say on incoming calls and on calls a busy server rejected.
 struct IMessageFilter : IUnknown {
   // An incoming call is about to run in this apartment: SERVERCALL_ISHANDLED lets it run.
   virtual DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD callType, HTASK caller, DWORD tick,

@@ -15,11 +15,14 @@
 
 #include "platform/com_types.h"
 
+// Where an object may be made: in this process, in a server process, on another machine.
 inline constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 inline constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
 inline constexpr DWORD CLSCTX_REMOTE_SERVER = 0x10;
 inline constexpr DWORD CLSCTX_SERVER = 0x15;  // any of the three
 
+// Creation's failures: no such class in the module, only some interfaces delivered, a
+// server module that cannot be loaded or does not export DllGetClassObject.
 inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);
 inline constexpr HRESULT CO_S_NOTALLINTERFACES = static_cast<HRESULT>(0x00080012);
 inline constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8);
@@ -27,7 +30,8 @@ inline constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9);
 // HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE): the named machine cannot be reached.
 inline constexpr HRESULT kServerUnavailable = static_cast<HRESULT>(0x800706BA);
 
-inline constexpr char kComRegistryVariable[] = "TANSEL_COM_REGISTRY";
+inline constexpr char kComRegistryVariable[] =
+    "TANSEL_COM_REGISTRY";  // names the class registry file
 
 // Where a remote object is made; only the name is read here.
 struct COSERVERINFO {
@@ -52,6 +56,7 @@ static_assert(sizeof(MULTI_QI) == 24 && offsetof(MULTI_QI, pItf) == 8 &&
 inline constexpr IID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
+// What a server module's DllGetClassObject hands out: the maker of one class's objects.
 struct IClassFactory : IUnknown {
   // A new object of the class, asked for iid; CLASS_E_NOAGGREGATION for a non-null outer.
   virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,

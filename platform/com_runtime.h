@@ -8,6 +8,8 @@
 
 #include "platform/com_types.h"
 
+// The run-time's failures: the object was disconnected, the thread never called
+// CoInitialize, the object has no connection.
 inline constexpr HRESULT RPC_E_DISCONNECTED = static_cast<HRESULT>(0x80010108);
 inline constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
 inline constexpr HRESULT CO_E_OBJNOTCONNECTED = static_cast<HRESULT>(0x800401FD);

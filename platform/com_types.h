@@ -8,13 +8,15 @@
 
 #include "platform/win_types.h"
 
+// A 16-byte COM identifier, in Windows' layout.
 struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
+  DWORD Data1;    // first 32 bits
+  WORD Data2;     // next 16 bits
+  WORD Data3;     // next 16 bits
+  BYTE Data4[8];  // last 8 bytes, in order
 };
 static_assert(sizeof(GUID) == 16);
+// An interface's and a class's identifier, and references to identifiers.
 typedef GUID IID;
 typedef GUID CLSID;
 typedef const GUID& REFGUID;
@@ -30,16 +32,20 @@ inline bool IsEqualGUID(REFGUID a, REFGUID b) {
   std::memcpy(&b1, reinterpret_cast<const char*>(&b) + 8, 8);
   return a0 == b0 && a1 == b1;
 }
+// IsEqualGUID, for interface identifiers and in operator form.
 inline bool IsEqualIID(REFIID a, REFIID b) {
   return IsEqualGUID(a, b);
 }
+// IsEqualGUID as an operator.
 inline bool operator==(REFGUID a, REFGUID b) {
   return IsEqualGUID(a, b);
 }
 
+// Whether an HRESULT reports success (not negative) or failure.
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 
+// HRESULT codes, Windows' values: success, then the failures the library meets.
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
 inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
@@ -55,12 +61,13 @@ inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110);
 
-#define STDMETHODCALLTYPE
+#define STDMETHODCALLTYPE  // the calling convention of COM methods
 
 // {00000000-0000-0000-C000-000000000046}
 inline constexpr IID IID_IUnknown = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
+// The base of every COM interface: identity and reference counting.
 struct IUnknown {
   virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) = 0;  // slot 0
   virtual ULONG STDMETHODCALLTYPE AddRef() = 0;                                  // slot 1

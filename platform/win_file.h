@@ -7,11 +7,14 @@
 
 #include "platform/win_types.h"
 
+// Pointer types of the file calls' out-parameters.
 typedef DWORD* LPDWORD;
 typedef LONG* PLONG;
 struct SECURITY_ATTRIBUTES;
 struct OVERLAPPED;
 
+// The file calls' access, sharing, creation, attribute and origin values, their failure
+// results, SetErrorMode's flag, the classic path limit and the handle that names no file.
 inline constexpr DWORD GENERIC_READ = 0x80000000;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000;
 inline constexpr DWORD FILE_SHARE_READ = 0x1;

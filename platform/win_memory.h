@@ -7,6 +7,8 @@
 
 #include "platform/win_types.h"
 
+// GlobalAlloc's flags (fixed, movable, zero-filled, both), GlobalFlags' lock-count mask
+// and its answer for an unknown handle.
 #define GMEM_FIXED 0x0000
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_ZEROINIT 0x0040

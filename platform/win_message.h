@@ -9,16 +9,19 @@
 
 #include "platform/win_types.h"
 
+// A window, and the parameters and result of a message.
 typedef void* HWND;
 typedef ULONG_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 
+// A point on the screen.
 struct POINT {
   LONG x;  // horizontal
   LONG y;  // vertical
 };
 
+// One message of a thread's queue.
 struct MSG {
   HWND hwnd;       // the window; null for a message posted to the thread
   UINT message;    // the message number
@@ -31,6 +34,7 @@ struct MSG {
 static_assert(sizeof(MSG) == 48 && offsetof(MSG, message) == 8 && offsetof(MSG, wParam) == 16 &&
               offsetof(MSG, lParam) == 24 && offsetof(MSG, time) == 32 && offsetof(MSG, pt) == 36);
 
+// The message that ends a message loop, and the first number free for a program's own.
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_USER = 0x0400;
 

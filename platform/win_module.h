@@ -9,21 +9,25 @@
 
 #include "platform/win_types.h"
 
+// A loaded module (HINSTANCE is the same).
 typedef void* HMODULE;
 typedef HMODULE HINSTANCE;
 typedef const void* HRSRC;            // a resource found in a module
 typedef LONG_PTR(WINAPI* FARPROC)();  // an exported function, cast to its real type by the caller
-typedef UINT* PUINT;
-typedef DWORD* LPDWORD;
+typedef UINT* PUINT;                  // out-parameter of VerQueryValueA
+typedef DWORD* LPDWORD;               // out-parameter of GetFileVersionInfoSizeA
 
 // A resource type or name is either a string or a 16-bit integer carried in the pointer's value.
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define IS_INTRESOURCE(r) ((reinterpret_cast<ULONG_PTR>(r) >> 16) == 0)
 
+// Resource types (raw data, version) and the version resource's name.
 #define RT_RCDATA MAKEINTRESOURCEA(10)
 #define RT_VERSION MAKEINTRESOURCEA(16)
 #define VS_VERSION_INFO 1
 
+// GetModuleHandleExA's flags: keep the module loaded for good, leave its count alone,
+// name it by an address inside it.
 #define GET_MODULE_HANDLE_EX_FLAG_PIN 0x1
 #define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x2
 #define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x4

@@ -4,7 +4,7 @@
 #include "platform/win_types.h"
 
 inline constexpr UINT CP_ACP = 0;  // the ANSI code page; UTF-8 on this platform, as its locales
-inline constexpr UINT CP_UTF8 = 65001;
+inline constexpr UINT CP_UTF8 = 65001;              // UTF-8
 inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;  // fail on malformed input instead of U+FFFD
 
 TANSEL_SYSTEM_BEGIN

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+// Windows' integer, pointer and handle types, with Windows' widths.
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
@@ -29,11 +30,12 @@ typedef void* HANDLE;
 typedef void* HGLOBAL;
 
 #ifndef TRUE
+// BOOL's two values.
 #define TRUE 1
 #define FALSE 0
 #endif
 
-#define WINAPI
+#define WINAPI  // Windows' calling convention: the only one on 64-bit Windows
 
 // Around the declarations of calls the system itself provides. On Windows they are the system's
 // own functions (kernel32, user32, ole32, version.dll and the C run-time), which have C linkage;

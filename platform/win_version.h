@@ -11,6 +11,7 @@
 #include "platform/win_module.h"
 #include "platform/win_types.h"
 
+// What VS_FIXEDFILEINFO's first two fields hold.
 #define VS_FFI_SIGNATURE 0xFEEF04BDu
 #define VS_FFI_STRUCVERSION 0x00010000u
 

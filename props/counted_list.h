@@ -12,16 +12,19 @@ struct CountedList {
   void* items;     // heap block of count elements, or null (empty)
 };
 
+// A counted list of bytes.
 struct ByteList {
   uint32_t count;  // number of bytes
   uint8_t* items;  // heap block of count bytes, or null
 };
 
+// A counted list of 32-bit integers.
 struct IntList {
   uint32_t count;  // number of 32-bit items
   int32_t* items;  // heap block of count items, or null
 };
 
+// A counted list of 64-bit values.
 struct QwordList {
   uint32_t count;   // number of 8-byte items
   uint64_t* items;  // heap block of count items, or null
@@ -32,11 +35,13 @@ struct Block16 {
   uint8_t bytes[16];  // opaque to the library
 };
 
+// A counted list of 16-byte records.
 struct Block16List {
   uint32_t count;  // number of 16-byte items
   Block16* items;  // heap block of count items, or null
 };
 
+// A counted list of owned strings.
 struct StringList {
   uint32_t count;  // number of strings
   char** items;    // heap block of count owned string pointers, or null

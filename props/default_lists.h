@@ -12,6 +12,8 @@
 
 inline constexpr int32_t ErrNoDefaultList = -42;  // HostErrno: a convenience call had no list
 
+// The builders of the host operations' default option lists, each named by its entry count
+// (PropDefaultsDictionary holds 8 entries; PropDefaults29 one, number 29).
 PropertyValueList PropDefaults48();
 PropertyValueList PropDefaults6();
 PropertyValueList PropDefaults12();

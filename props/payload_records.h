@@ -9,6 +9,7 @@
 
 #include "props/counted_list.h"
 
+// Two host words, an owned string and eight host bytes.
 struct TextEntry {
   uint32_t word0;  // host's
   uint32_t word1;  // host's
@@ -16,6 +17,7 @@ struct TextEntry {
   uint64_t tail;   // host's, copied unchanged
 };
 
+// A name, three host words, two string lists and two strings.
 struct CompoundEntry {
   char* name;        // owned string
   uint32_t word0;    // host's
@@ -27,6 +29,7 @@ struct CompoundEntry {
   char* text1;       // owned string
 };
 
+// A name with a list of strings and two host flags.
 struct NamedStrings {
   char* name;         // owned string
   StringList values;  // owned
@@ -34,6 +37,7 @@ struct NamedStrings {
   uint8_t flag1;      // host's
 };
 
+// A name with two lists of strings and three host flags.
 struct NamedStringsPair {
   char* name;        // owned string
   StringList list0;  // owned
@@ -43,50 +47,60 @@ struct NamedStringsPair {
   uint8_t flag2;     // host's
 };
 
+// A host key with a list of strings.
 struct KeyedStrings {
   uint32_t key;       // host's
   StringList values;  // owned
 };
 
+// A host value with a text that is owned only when kind is 1.
 struct TaggedItem {
   uint32_t value;  // host's
   uint32_t kind;   // 1: text is an owned string; otherwise text is the host's and never touched
   char* text;      // see kind
 };
 
+// A host key with an 8-byte typed value; only a string (type 3) is owned.
 struct CompactValue {
   uint64_t key;     // host's, not managed
   int32_t valType;  // property value type code; 3 (a string) is the only one with an owned payload
   union {
     char* text;     // owned string when valType is 3
     uint64_t bits;  // any other type: 8 bytes the host owns the meaning of
-  } payload;
+  } payload;        // read by valType
 };
 
+// A counted list of TextEntry records.
 struct TextEntryList {
   uint32_t count;    // number of entries
   TextEntry* items;  // heap block of count entries, or null
 };
+// A counted list of CompoundEntry records.
 struct CompoundEntryList {
   uint32_t count;        // number of entries
   CompoundEntry* items;  // heap block of count entries, or null
 };
+// A counted list of NamedStrings records.
 struct NamedStringsList {
   uint32_t count;       // number of entries
   NamedStrings* items;  // heap block of count entries, or null
 };
+// A counted list of NamedStringsPair records.
 struct NamedStringsPairList {
   uint32_t count;           // number of entries
   NamedStringsPair* items;  // heap block of count entries, or null
 };
+// A counted list of KeyedStrings records.
 struct KeyedStringsList {
   uint32_t count;       // number of entries
   KeyedStrings* items;  // heap block of count entries, or null
 };
+// A counted list of TaggedItem records.
 struct TaggedItemList {
   uint32_t count;     // number of items
   TaggedItem* items;  // heap block of count items (at least one slot), or null
 };
+// A counted list of CompactValue records.
 struct CompactValueList {
   uint32_t count;       // number of values
   CompactValue* items;  // heap block of count values, or null

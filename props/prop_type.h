@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+// The type code of a typed value.
 enum PropType : int32_t {
   PropInt = 1,                 // signed 32-bit integer
   PropFixed = 2,               // 16.16 fixed-point number

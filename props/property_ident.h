@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+// A property's number, or its name when the number is 0.
 struct PropertyIdent {
   int32_t num;  // property number; 0 means the property is named by name
   const char*

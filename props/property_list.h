@@ -11,6 +11,7 @@
 #include "props/counted_list.h"
 #include "props/property_value.h"
 
+// A counted list of property values, in the layout the host shares.
 struct PropertyValueList {
   uint32_t count;        // number of entries
   PropertyValue* items;  // heap block of at least count entries, or null (empty)

@@ -7,6 +7,7 @@
 #include "props/property_ident.h"
 #include "props/typed_value.h"
 
+// One entry of a property value list: an ident with its typed value.
 struct PropertyValue {
   PropertyIdent ident;  // the name is owned by the entry only when ident.num is 0
   TypedValue value;     // owned payload

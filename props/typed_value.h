@@ -35,16 +35,19 @@ union TypedPayload {
   KeyedStringsList keyedStrings;           // PropKeyedStrings
 };
 
+// A value with its type code: the 16-byte payload is read by the code.
 struct TypedValue {
   int32_t valType;       // a PropType code; other codes carry nothing the library manages
   TypedPayload payload;  // read by valType
 };
 
+// A counted list of typed values.
 struct ValueList {
   uint32_t count;     // number of values
   TypedValue* items;  // heap block of count values, or null
 };
 
+// An owned text with a list of typed values, between host words.
 struct TextValuesEntry {
   uint64_t key;          // host's, not managed
   char* text;            // owned string
@@ -52,6 +55,7 @@ struct TextValuesEntry {
   ValueList* valueList;  // owned record, or null
 };
 
+// A counted list of TextValuesEntry records.
 struct TextValuesList {
   uint32_t count;          // number of entries
   TextValuesEntry* items;  // heap block of count entries, or null

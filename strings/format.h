@@ -39,6 +39,10 @@ int FmtString(char* buffer, const char* format, ...);
 // Formats into a buffer of size bytes (at most size-1 written, never half a character),
 // terminates it and returns the bytes written; a null buffer or a size below 1 writes nothing.
 int FmtStringV(char* buffer, int size, const char* format, va_list args);
+// FmtStringV with the arguments in place: formats into a buffer of size bytes, never writing past
+// it, terminates it and returns the bytes written (as FmtString does; output past size-1 bytes is
+// dropped whole characters at a time). A null buffer or a size below 1 writes nothing and gives 0.
+int FmtStringN(char* buffer, int size, const char* format, ...);
 // The string sink: copies at most the allowance of text with MbCopyN in the current dialog
 // encoding, never cutting a character; after a cut it takes nothing more. Returns the bytes copied.
 int FmtStringSink(void* context, const char* text, int length);

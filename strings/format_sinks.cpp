@@ -77,6 +77,14 @@ int FmtStringV(char* buffer, int size, const char* format, va_list args) {
   return written;
 }
 
+int FmtStringN(char* buffer, int size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  int written = FormatInto(buffer, size, format, &args);
+  va_end(args);
+  return written;
+}
+
 int FmtString(char* buffer, const char* format, ...) {
   if (buffer == nullptr) return 0;
   va_list args;

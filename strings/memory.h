@@ -16,8 +16,8 @@ inline constexpr unsigned kMemFatal = 0x1;             // allocation flag: failu
 inline constexpr DWORD kMemFatalCode = 1;              // the code of the fatal structured exception
 inline constexpr size_t kMemHandleLimit = 0x7FFF0000;  // handle sizes must stay below this
 
-typedef void (*MemHook)(void);
-typedef HGLOBAL MemHandle;
+typedef void (*MemHook)(void);  // a hook the allocation layer calls
+typedef HGLOBAL MemHandle;      // a movable block (a global handle)
 
 // ---- Plain blocks (released with MemFree) ----
 

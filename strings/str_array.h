@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+// The array: its slots, its count and how it grows.
 struct StrArray {
   uint32_t capacity;  // item slots allocated (the array holds one more, always null)
   uint32_t count;     // slots in use

@@ -20,3 +20,24 @@ TEST(Umbrella, OneIncludeReachesEverySubsystem) {
   EXPECT_EQ(HostErrno, ErrHostCall);
   EXPECT_EQ(sizeof(PropertyIdent), 16u);
 }
+
+// What the README's pattern uses beyond that: bounded formatting, a channel on a path, and giving a
+// host block back (CoTaskMemFree, or the library's HostTaskFree).
+TEST(Umbrella, ReachesWhatAPlugInPatternUses) {
+  char text[8];
+  EXPECT_EQ(FmtStringN(text, sizeof text, "%d markers", 12), 7);
+  EXPECT_STREQ(text, "12 mark");
+
+  FilePath* path = PathNewFromText("a\\b.csv");
+  ASSERT_NE(path, nullptr);
+  char* leaf = PathLeafName(path);
+  EXPECT_STREQ(leaf, "b.csv");
+  MemFree(leaf);
+  PathFree(path);
+
+  void* block = CoTaskMemAlloc(16);
+  ASSERT_NE(block, nullptr);
+  HostTaskFree(block);
+  CoTaskMemFree(CoTaskMemAlloc(8));
+  EXPECT_EQ(ChanPrintf(nullptr, "%s", ""), 0);  // the console, here without a host
+}

@@ -1,6 +1,7 @@
 // FmtString beside the C library's snprintf over a few thousand generated formats: every letter
 // but 'C' and 'n', with flags, widths, precisions, size prefixes and '*', and arguments from a
-// fixed seed. The engine must give exactly the run-time's text.
+// fixed seed. The engine must give exactly the run-time's text, and FmtStringN the run-time's text
+// cut to its buffer size.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <cwchar>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -164,6 +166,20 @@ class Differential {
     ASSERT_EQ(written, expectedLength) << ::testing::PrintToString(format);
     ASSERT_EQ(std::string(actual.data()), std::string(expected.data()))
         << ::testing::PrintToString(format);
+    // The bounded form into a heap block of exactly size bytes (a write past it is
+    // AddressSanitizer's finding): the run-time's text cut to size-1 bytes, and the count of bytes
+    // written.
+    int size = 1 + static_cast<int>((static_cast<unsigned>(checked_) * 2654435761u) %
+                                    static_cast<unsigned>(expectedLength + 2));
+    std::vector<char> cut(static_cast<size_t>(size));
+    std::snprintf(cut.data(), cut.size(), format.c_str(), args...);
+    std::unique_ptr<char[]> bounded(new char[static_cast<size_t>(size)]);
+    std::memset(bounded.get(), '#', static_cast<size_t>(size));
+    written = FmtStringN(bounded.get(), size, format.c_str(), args...);
+    ASSERT_EQ(written, expectedLength < size ? expectedLength : size - 1)
+        << ::testing::PrintToString(format) << " in " << size << " bytes";
+    ASSERT_EQ(std::string(bounded.get()), std::string(cut.data()))
+        << ::testing::PrintToString(format) << " in " << size << " bytes";
     ++checked_;
   }
 

@@ -341,6 +341,19 @@ TEST(FmtStringV, NeverCutsACharacterAndStopsAfterACut) {
   EXPECT_EQ(FmtStringV(nullptr, 10, "abc", none), 0);
 }
 
+TEST(FmtStringN, NeverCutsACharacterAndWritesNothingWithoutRoom) {
+  ScopedDialogEncoding utf8("UTF-8");
+  char buffer[8];
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(FmtStringN(buffer, 5, "abc%s", "\xC3\xA9"), 3);
+  EXPECT_STREQ(buffer, "abc");
+  EXPECT_EQ(buffer[4], '#');
+  EXPECT_EQ(FmtStringN(buffer, 0, "abc"), 0);
+  EXPECT_EQ(FmtStringN(buffer, -1, "abc"), 0);
+  EXPECT_EQ(buffer[0], 'a');  // untouched by either
+  EXPECT_EQ(FmtStringN(nullptr, 10, "abc"), 0);
+}
+
 TEST(FmtStringV, ShiftJisTextIsCutBeforeALeadByte) {
   ScopedDialogEncoding sjis("JISX0208.ShiftJIS");
   EXPECT_EQ(FormatInto(3, "A\x82\xA0%d", 5), "A");

@@ -5,10 +5,14 @@
 
 #if defined(STRAY_PARAMETER_MISSING)
 void ClientNotify(int32_t, ObjectId, const char*) {}
+#elif defined(STRAY_TEXT_NOT_CONST)
+void ClientNotify(int32_t, ObjectId, char*, int32_t) {}
 #elif defined(STRAY_PARAMETER_TYPE)
 void ClientCommand(int64_t) {}
 #elif defined(STRAY_EXTRA_PARAMETER)
 void ClientInitialize(int32_t, int32_t) {}
+#elif defined(STRAY_CMS_RESULT)
+void ClientCmsCommand(int32_t, void*, int32_t, void*, void*) {}
 #elif defined(STRAY_RETURN_TYPE)
 int ClientInitialize(int32_t) {
   return 0;
