@@ -7,11 +7,11 @@
 // clang-format off
 // | value | name | written by |
 // |---|---|---|
-// | -1 | ErrHostCall | every host-call wrapper and front when the interface is missing or the call fails (any failing HRESULT but the busy one), and when the host answers S_OK without writing its error code; HostMemoryPolicyCall4 on any failure; HostConnect when F_ApiClientInit fails (no HostApi) |
+// | -1 | ErrHostCall | every host-call wrapper and front when the interface is missing or the call fails (any failing HRESULT but the busy one; a status call then returns -1 also when the host left its code at 0), and when the host answers S_OK without writing its error code; HostMemoryPolicyCall4 on any failure; HostConnect when F_ApiClientInit fails (no HostApi) |
 // | -4 | PropNotFound | PropStatusBit: the bit lies beyond the words the status entry holds |
 // | -5 | ErrPropNoStatus | PropStatusBit: the list holds no status entry (number 3 or 1) |
 // | -20 | ErrNoHost | HostConnect, HostRunClient, HostConnectStatus: no host object could be created |
-// | -41 | ErrPropNoMemory | PropListSet: the list could not grow (it is left as it was) |
+// | -41 | ErrNoMemory (ErrPropNoMemory) | every host-call wrapper whose result is host memory (strings, lists, records that own strings) when the client's copy of it could not be made whole (the call fails and hands out nothing); PropListSet: the list could not grow (it is left as it was) |
 // | -42 | ErrNoDefaultList | PropCallNamedWithDefaults, PropCallNamedWith29, PropCallObjectWithDefaults: the option list could not be built |
 // | -43 | kPathErrUnsupportedSyntax | PathToText: a null path or a syntax other than 0, 1, 2 and 4 |
 // | -88 | ErrHostBusy | every host-call wrapper and front: the host answered RPC_E_SERVERCALL_RETRYLATER (out of process, after the message filter gave up retrying) |
@@ -40,4 +40,5 @@ inline constexpr int32_t ErrHostBusy = -88;  // the host answered RPC_E_SERVERCA
 // Out of memory: a host call's result could not be copied whole (the call reports failure and
 // hands out nothing), or PropListSet's list could not grow (it is left as it was).
 inline constexpr int32_t ErrNoMemory = -41;
+// The name PropListSet's callers know the out-of-memory code by.
 inline constexpr int32_t ErrPropNoMemory = ErrNoMemory;
