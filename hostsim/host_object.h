@@ -75,6 +75,8 @@ class SimHost {
   int32_t Calls(int index, int slot) const;
   // The last slot called, as {index, slot}; {-1, -1} before any.
   std::pair<int, int> LastCall() const;
+  // The slots, as {index, slot}, called from a thread other than the one that made the host.
+  const std::vector<std::pair<int, int>>& ForeignThreadCalls() const;
 
   // ---- Behaviour ----
   // Makes the slot of the interface at index answer with fault (code for SimFault::kCode).
