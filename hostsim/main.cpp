@@ -1,7 +1,7 @@
 // tansel-hostsim: plays the host for a plug-in. Loads the plug-in module, starts it as the host
 // does (F_ApiClientInit, then "Initialize"), sends notification 2 for every document of the
 // document files when the plug-in asked for it, prints every message box and console line, and
-// shuts the plug-in down, checking that it gave back every reference it took.
+// shuts the plug-in down, checking that it gave back every reference and memory block it took.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,8 +93,16 @@ bool CallPlugin(const char* what, const std::function<void()>& call) {
 void PrintOutput(const SimHost& host, const SimHostText& text, size_t& messages, size_t& console,
                  const char* none) {
   bool any = false;
-  for (; console < host.Console().size(); ++console, any = true) {
-    std::printf("  [console] %s\n", text.FromHost(host.Console()[console]).c_str());
+  // The console is a stream: formatted output reaches it in pieces (the text around each
+  // conversion, then the conversion), which make up lines. A step's last line ends with the step.
+  // Lines are split at the host's line feed before its text is converted for display.
+  std::string lines;
+  for (; console < host.Console().size(); ++console) lines += host.Console()[console];
+  for (size_t start = 0; start < lines.size(); any = true) {
+    size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    std::printf("  [console] %s\n", text.FromHost(lines.substr(start, end - start)).c_str());
+    start = end + 1;
   }
   for (; messages < host.Messages().size(); ++messages, any = true) {
     const SimShownMessage& m = host.Messages()[messages];

@@ -399,12 +399,11 @@ TEST(HostSimulator, ValidateSelectsChecksAndKeepsThePluginsOutputApart) {
   const std::string names = RunSimulator("--list").output;
   EXPECT_NE(names.find(" 1  start-up without a description, then shut-down\n"), std::string::npos)
       << names;
+  EXPECT_NE(names.find("11  shared host memory\n"), std::string::npos) << names;
   const std::string logs = TestScratchDir("validate_logs");
   const std::string json = ::testing::TempDir() + "validate.json";
-  const ValidateRun v = RunValidation({Faulty("exits")},
-                                      "--seed 1 --repeat 2 --check \"shared host memory\" "
-                                      "--log-dir " +
-                                          logs + " --json " + json);
+  const ValidateRun v = RunValidation(
+      {Faulty("exits")}, "--seed 1 --repeat 2 --check 11 --log-dir " + logs + " --json " + json);
   EXPECT_EQ(v.run.status, 1) << v.run.output;
   EXPECT_NE(v.run.output.find("FAIL  shared host memory (run 2): the process exited with status 0 "
                               "while \"Initialize\"(1) ran"),
@@ -441,5 +440,8 @@ TEST(HostSimulator, RunsPluginsInAUserLocaleEvenFromAPosixShell) {
         std::string("--plugin ") + LOCALE_PLUGIN + " " + EXAMPLES_DIR + "/report.json", locale);
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("[console] a = A"), std::string::npos) << run.output;
+    // One formatted write, one line.
+    EXPECT_NE(run.output.find("  [console] one + 1 = 2\n  [console] a = A\n"), std::string::npos)
+        << run.output;
   }
 }
