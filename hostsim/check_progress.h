@@ -10,6 +10,7 @@
 // The kinds of record; each line is the kind's letter, a space and the text.
 enum class ProgressKind : char {
   kBegin = 'B',     // a callback into the plug-in starts: its name and arguments
+  kLoading = 'M',   // the module is being loaded (within the check's limit only)
   kEnd = 'E',       // it returned
   kFinding = 'F',   // a fault of the plug-in
   kNote = 'N',      // something the check could not look at

@@ -596,7 +596,7 @@ int RunValidationCheck(const std::string& module, int index, uint32_t seed, int 
   if (index < 0 || static_cast<size_t>(index) >= checks.size()) return 3;
 
   // Loading runs the module's own start-up code: it may crash or exit too.
-  progress.Write(ProgressKind::kBegin, "loading the module");
+  progress.Write(ProgressKind::kLoading, "loading the module");
   HMODULE handle = LoadLibraryA(module.c_str());
   const std::string failure = handle == nullptr ? ModuleLoadFailure() : std::string();
   progress.Write(ProgressKind::kEnd);

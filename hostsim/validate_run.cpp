@@ -111,13 +111,16 @@ class CheckRunner {
     ChildRun run;
     ProgressReader progress(progressFile.string());
     Clock::time_point callbackSince = start;
-    std::string killed;  // why the child was ended; empty when it ended by itself
+    bool callbackTimed = false;  // the running step has the callback's limit
+    std::string killed;          // why the child was ended; empty when it ended by itself
     ChildOutcome outcome;
     const auto take = [&](const ProgressRecord& r) {
       switch (static_cast<ProgressKind>(r.kind)) {
         case ProgressKind::kBegin:
+        case ProgressKind::kLoading:
           run.running = run.last = r.text;
           callbackSince = Clock::now();
+          callbackTimed = r.kind == static_cast<char>(ProgressKind::kBegin);
           break;
         case ProgressKind::kEnd:
           run.running.clear();
@@ -143,7 +146,7 @@ class CheckRunner {
       if (ChildWait(&child, 20, &outcome)) break;
       progress.Read(take);
       const Clock::time_point now = Clock::now();
-      if (!run.running.empty() &&
+      if (!run.running.empty() && callbackTimed &&
           now - callbackSince > std::chrono::milliseconds(options_.timeoutMs)) {
         killed = run.running + " did not return within " + std::to_string(options_.timeoutMs) +
                  " ms (the check was ended)";

@@ -320,9 +320,14 @@ TEST(HostSimulator, ValidateFailsEachFaultyPluginNamingCheckAndCallback) {
       {__LINE__, "null_string", "", everyCallback, {"C++ exception", "\"Notify\"(3, "}},
       {__LINE__,
        "sleeps",
-       "--timeout-ms 300 --check 9",
+       "--timeout-ms 1000 --check 9",
        everyCallback,
-       {"\"Notify\"(2, ", "did not return within 300 ms"}},
+       {"\"Notify\"(2, ", "did not return within 1000 ms"}},
+      {__LINE__,
+       "sleeps",
+       "--timeout-ms 60000 --check-timeout-ms 1500 --check 9",
+       everyCallback,
+       {"the check did not end within 1500 ms (while \"Notify\"(2, "}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
