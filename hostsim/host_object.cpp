@@ -248,6 +248,10 @@ bool SimHost::BlockFreed(size_t index) const {
   return state_->blocks.Freed(index);
 }
 
+void SimHost::ReclaimBlocks() {
+  state_->blocks.ReclaimAll();
+}
+
 bool SimHost::HasSink() const {
   return state_->sink != nullptr;
 }

@@ -127,6 +127,9 @@ class SimHost {
   size_t BlocksHandedOut() const;
   size_t BlocksFreedByClient() const;
   bool BlockFreed(size_t index) const;  // in hand-out order
+  // Frees the blocks the client never gave back and forgets every block (the counts above start
+  // again from 0): for after they were reported.
+  void ReclaimBlocks();
 
   // ---- The client's sink ----
   bool HasSink() const;

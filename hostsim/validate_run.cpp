@@ -46,7 +46,8 @@ std::string ReadFile(const fs::path& path, size_t limit) {
   return text;
 }
 
-// The first line of standard error in which a sanitizer or the C++ run-time says what went wrong.
+// The first line of standard error in which a sanitizer or the C++ run-time says what went wrong
+// (with the exception's text, which the run-time gives on the next line).
 std::string ErrorLine(const std::string& errors) {
   std::istringstream lines(errors);
   std::string line;
@@ -56,7 +57,12 @@ std::string ErrorLine(const std::string& errors) {
       if (at == std::string::npos) continue;
       // Sanitizers start their lines with "==pid==".
       const size_t start = line.compare(0, 2, "==") == 0 ? line.find("== ") : std::string::npos;
-      return start != std::string::npos ? line.substr(start + 3) : line;
+      std::string found = start != std::string::npos ? line.substr(start + 3) : line;
+      std::string next;
+      if (std::getline(lines, next) && next.find("what():") != std::string::npos) {
+        found += ":" + next.substr(next.find("what():") + 7);
+      }
+      return found;
     }
   }
   return {};

@@ -204,8 +204,8 @@ struct ValidateRun {
 };
 
 ValidateRun RunValidation(const std::vector<std::string>& modules, const std::string& options) {
-  const std::string report = ::testing::TempDir() + "validate_junit.xml";
-  std::remove(report.c_str());
+  // Tests run side by side: each run has a folder of its own.
+  const std::string report = TestScratchDir("validate_run") + "junit.xml";
   std::string arguments = "--validate";
   for (const std::string& m : modules) arguments += " " + m;
   ValidateRun v;
@@ -406,7 +406,7 @@ TEST(HostSimulator, ValidateSelectsChecksAndKeepsThePluginsOutputApart) {
       << names;
   EXPECT_NE(names.find("11  shared host memory\n"), std::string::npos) << names;
   const std::string logs = TestScratchDir("validate_logs");
-  const std::string json = ::testing::TempDir() + "validate.json";
+  const std::string json = logs + "report.json";
   const ValidateRun v = RunValidation(
       {Faulty("exits")}, "--seed 1 --repeat 2 --check 11 --log-dir " + logs + " --json " + json);
   EXPECT_EQ(v.run.status, 1) << v.run.output;
