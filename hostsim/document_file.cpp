@@ -1,10 +1,12 @@
 // Reading and checking the simulator's JSON document files.
 #include "hostsim/document_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "path/net_files.h"
 #include "strings/memory.h"
@@ -15,6 +17,55 @@ using nlohmann::json;
 
 constexpr int32_t kPropDocumentSearch = 110;
 constexpr int32_t kPropFirstMarker = 116;
+
+// The offset of the first byte of text that is not part of well-formed UTF-8; npos when all is.
+size_t InvalidUtf8At(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t length = 1;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;   // no overlong forms
+      if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return i;
+    }
+    for (size_t k = 1; k < length; ++k) {
+      if (i + k >= text.size()) return i;
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80) return i;
+    }
+    i += length;
+  }
+  return std::string::npos;
+}
+
+// Parses text, refusing an object that has a key twice (the library would keep the last value):
+// duplicate is set to that key.
+json ParseRefusingDuplicates(const std::string& text, std::string& duplicate) {
+  std::vector<std::set<std::string>> keys;  // of each object open at this point
+  return json::parse(text, [&](int, json::parse_event_t event, json& parsed) {
+    if (event == json::parse_event_t::object_start) {
+      keys.emplace_back();
+    } else if (event == json::parse_event_t::object_end) {
+      if (!keys.empty()) keys.pop_back();
+    } else if (event == json::parse_event_t::key && !keys.empty() &&
+               !keys.back().insert(parsed.get<std::string>()).second && duplicate.empty()) {
+      duplicate = parsed.get<std::string>();
+    }
+    return true;
+  });
+}
 
 // How a second use of an id is refused: within a file, or against the files read before.
 std::string UsedTwice(const SimIdSpace& earlier, uint32_t id) {
@@ -184,12 +235,22 @@ namespace {
 bool ParseChecked(const std::string& text, const std::string& source, SimIdSpace& ids,
                   std::vector<SimDocument>& documents, std::string& error) {
   Checker check{source, {}, &ids};
+  const size_t invalid = InvalidUtf8At(text);
+  if (invalid != std::string::npos) {
+    error = source + ": not valid UTF-8 at byte " + std::to_string(invalid);
+    return false;
+  }
   json root;
+  std::string duplicate;
   try {
-    root = json::parse(text);
+    root = ParseRefusingDuplicates(text, duplicate);
   } catch (const json::exception& e) {
     // Every error of the parser, a number too large for any type (1e999) included.
     error = source + ": not valid JSON: " + e.what();
+    return false;
+  }
+  if (!duplicate.empty()) {
+    error = source + ": the key \"" + duplicate + "\" appears twice in one object";
     return false;
   }
   if (!root.is_object() || !root.contains("documents") || !root["documents"].is_array()) {
@@ -207,6 +268,31 @@ bool ParseChecked(const std::string& text, const std::string& source, SimIdSpace
   uint32_t nextDocumentId = ids.nextDocument;
   uint32_t nextMarkerId = ids.nextMarker;
   const json& list = root["documents"];
+  // Documents without an id take 1, 2, 3, ... (the ids still free) before any marker is numbered,
+  // skipping every id the file gives explicitly.
+  std::set<uint32_t> explicitIds;
+  const auto noteExplicit = [&](const json& object) {
+    if (object.is_object() && object.contains("id") && object["id"].is_number_unsigned() &&
+        object["id"].get<uint64_t>() <= UINT32_MAX) {
+      explicitIds.insert(object["id"].get<uint32_t>());
+    }
+  };
+  for (const json& d : list) {
+    noteExplicit(d);
+    if (d.is_object() && d.contains("markers") && d["markers"].is_array()) {
+      for (const json& m : d["markers"]) noteExplicit(m);
+    }
+  }
+  std::vector<uint32_t> automaticIds;
+  for (const json& d : list) {
+    if (d.is_object() && d.contains("id")) continue;
+    while (usedIds.count(nextDocumentId) != 0 || explicitIds.count(nextDocumentId) != 0) {
+      ++nextDocumentId;
+    }
+    automaticIds.push_back(nextDocumentId);
+    usedIds.insert(nextDocumentId++);  // taken now: markers are numbered around them
+  }
+  size_t automatic = 0;
   bool ok = true;
   for (size_t i = 0; ok && i < list.size(); ++i) {
     const std::string at = "documents[" + std::to_string(i) + "]";
@@ -232,10 +318,9 @@ bool ParseChecked(const std::string& text, const std::string& source, SimIdSpace
       ok = check.Id(at + ".id", d["id"], doc.id) &&
            (doc.id != 0 || check.Fail(at + ".id", "0 is not an object id"));
     } else {
-      while (usedIds.count(nextDocumentId) != 0) ++nextDocumentId;
-      doc.id = nextDocumentId++;
+      doc.id = automaticIds[automatic++];
     }
-    if (ok && !usedIds.insert(doc.id).second) {
+    if (ok && d.contains("id") && !usedIds.insert(doc.id).second) {
       ok = check.Fail(at + ".id", "object id " + std::to_string(doc.id) + UsedTwice(ids, doc.id));
     }
     doc.ints[kPropDocumentSearch] = 1;
@@ -320,6 +405,11 @@ bool ReadDocumentFile(const std::string& path, SimIdSpace& ids, std::vector<SimD
                       std::string& error) {
   if (NetIsNetworkName(path.c_str()) != 0)
     return ReadNetworkDocumentFile(path, ids, documents, error);
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    error = path + ": is a folder, not a document file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": cannot be read (missing or not accessible)";

@@ -49,6 +49,9 @@ void SimHostState::ReleaseSink() {
 SimCallPlan SimHostState::Plan(int index, int slot) {
   ++calls[{index, slot}];
   lastCall = {index, slot};
+  // The connection is single-threaded: a call from another thread is the client's fault (noted
+  // only, as the maps above are not guarded: the count may then be off, the note is not lost).
+  if (std::this_thread::get_id() != thread) foreignCalls.push_back({index, slot});
   SimFaultSetting setting = faultEverywhere;
   if (auto it = faults.find({index, slot}); it != faults.end()) setting = it->second;
   switch (setting.fault) {

@@ -99,6 +99,10 @@ std::pair<int, int> SimHost::LastCall() const {
   return state_->lastCall;
 }
 
+const std::vector<std::pair<int, int>>& SimHost::ForeignThreadCalls() const {
+  return state_->foreignCalls;
+}
+
 void SimHost::SetFault(int index, int slot, SimFault fault, int32_t code) {
   state_->faults[{index, slot}] = {fault, code};
 }
@@ -242,6 +246,10 @@ size_t SimHost::BlocksFreedByClient() const {
 
 bool SimHost::BlockFreed(size_t index) const {
   return state_->blocks.Freed(index);
+}
+
+void SimHost::ReclaimBlocks() {
+  state_->blocks.ReclaimAll();
 }
 
 bool SimHost::HasSink() const {

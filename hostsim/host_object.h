@@ -76,6 +76,8 @@ class SimHost {
   int32_t Calls(int index, int slot) const;
   // The last slot called, as {index, slot}; {-1, -1} before any.
   std::pair<int, int> LastCall() const;
+  // The slots, as {index, slot}, called from a thread other than the one that made the host.
+  const std::vector<std::pair<int, int>>& ForeignThreadCalls() const;
 
   // ---- Behaviour ----
   // Makes the slot of the interface at index answer with fault (code for SimFault::kCode).
@@ -126,6 +128,9 @@ class SimHost {
   size_t BlocksHandedOut() const;
   size_t BlocksFreedByClient() const;
   bool BlockFreed(size_t index) const;  // in hand-out order
+  // Frees the blocks the client never gave back and forgets every block (the counts above start
+  // again from 0): for after they were reported.
+  void ReclaimBlocks();
 
   // ---- The client's sink ----
   bool HasSink() const;

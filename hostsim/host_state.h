@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bridge/host_copy.h"
@@ -194,6 +195,8 @@ struct SimHostState {
   int32_t overReleases = 0;
   std::map<std::pair<int, int>, int32_t> calls;  // {index, slot} -> count
   std::pair<int, int> lastCall{-1, -1};
+  std::thread::id thread = std::this_thread::get_id();    // the host's own: it calls the client
+  std::vector<std::pair<int, int>> foreignCalls;          // {index, slot} called from another
   std::map<std::pair<int, int>, SimFaultSetting> faults;  // {index, slot} -> fault
   SimFaultSetting faultEverywhere;
 

@@ -1,7 +1,7 @@
 // tansel-hostsim: plays the host for a plug-in. Loads the plug-in module, starts it as the host
 // does (F_ApiClientInit, then "Initialize"), sends notification 2 for every document of the
 // document files when the plug-in asked for it, prints every message box and console line, and
-// shuts the plug-in down, checking that it gave back every reference it took.
+// shuts the plug-in down, checking that it gave back every reference and memory block it took.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +20,7 @@
 #include "hostsim/host_text.h"
 #include "hostsim/sim_paths.h"
 #include "hostsim/validate.h"
+#include "platform/child_process.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -37,11 +38,16 @@ typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescr
 void Usage(FILE* out) {
   std::fprintf(out,
                "usage: tansel-hostsim [--plugin MODULE] DOCUMENTS.json...\n"
-               "       tansel-hostsim --validate MODULE [--seed N]\n"
+               "       tansel-hostsim --validate MODULE... [--seed N] [--strictness 1..10]\n"
+               "              [--timeout-ms N] [--check-timeout-ms N] [--repeat N] [--check NAME]\n"
+               "              [--junit FILE] [--json FILE] [--log-dir DIR]\n"
+               "       tansel-hostsim --list [--strictness 1..10]\n"
                "Loads the plug-in MODULE (default: the Tansel plug-in of this build), starts it\n"
                "as the host does and sends notification 2 for every document of the files.\n"
-               "--validate runs MODULE through a battery of host behaviour instead, one line per\n"
-               "check; the exit status is 0 only when every check passes. --seed repeats a run.\n");
+               "--validate runs each MODULE through a battery of host behaviour instead, each\n"
+               "check in a process of its own, one line per check; the exit status is 0 when\n"
+               "every check passed, 1 when one failed, 2 for a usage error or a module that\n"
+               "cannot be loaded. --list names the checks.\n");
 }
 
 // The plug-in's name from its version resource, or an empty string; warns on standard error when
@@ -87,8 +93,16 @@ bool CallPlugin(const char* what, const std::function<void()>& call) {
 void PrintOutput(const SimHost& host, const SimHostText& text, size_t& messages, size_t& console,
                  const char* none) {
   bool any = false;
-  for (; console < host.Console().size(); ++console, any = true) {
-    std::printf("  [console] %s\n", text.FromHost(host.Console()[console]).c_str());
+  // The console is a stream: formatted output reaches it in pieces (the text around each
+  // conversion, then the conversion), which make up lines. A step's last line ends with the step.
+  // Lines are split at the host's line feed before its text is converted for display.
+  std::string lines;
+  for (; console < host.Console().size(); ++console) lines += host.Console()[console];
+  for (size_t start = 0; start < lines.size(); any = true) {
+    size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    std::printf("  [console] %s\n", text.FromHost(lines.substr(start, end - start)).c_str());
+    start = end + 1;
   }
   for (; messages < host.Messages().size(); ++messages, any = true) {
     const SimShownMessage& m = host.Messages()[messages];
@@ -108,70 +122,139 @@ void UseHostLocale() {
   }
 }
 
+// A whole number from text within [low, high]; nullopt otherwise.
+std::optional<uint64_t> Number(const std::string& text, uint64_t low, uint64_t high) {
+  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  const uint64_t value = std::strtoull(text.c_str(), nullptr, 10);
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
+// The hidden form a validation run starts its checks with:
+//   --run-check MODULE INDEX SEED STRICTNESS PROGRESS_FILE
+int RunCheck(int argc, char** argv, const std::string& dataParent) {
+  if (argc != 7) return kBadInput;
+  const auto index = Number(argv[3], 0, 1000);
+  const auto seed = Number(argv[4], 0, UINT32_MAX);
+  const auto strictness = Number(argv[5], 1, 10);
+  if (!index || !seed || !strictness) return kBadInput;
+  return RunValidationCheck(argv[2], static_cast<int>(*index), static_cast<uint32_t>(*seed),
+                            static_cast<int>(*strictness), argv[6], dataParent);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   UseHostLocale();
   CatchStructuredExceptions();  // a plug-in's fatal error stops where we call it
   const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
+  if (argc > 1 && std::strcmp(argv[1], "--run-check") == 0) return RunCheck(argc, argv, dataParent);
   std::string pluginPath = SimDefaultPlugin(reinterpret_cast<const void*>(&Usage));
   std::vector<std::string> files;
-  std::string validate;
+  bool validate = false;
   std::optional<uint32_t> seed;
+  ValidateOptions options;
+  bool validateOnly = false;  // an option of validation runs was given
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    validate = validate || arg == "--validate" || arg == "--list";
+  }
+  // A validation run's usage errors have their own status.
+  const int badInput = validate ? static_cast<int>(kValidateUnusable) : static_cast<int>(kBadInput);
+  const auto bad = [&](const std::string& message) {
+    std::fprintf(stderr, "tansel-hostsim: %s\n", message.c_str());
+    return badInput;
+  };
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       Usage(stdout);
       return kOk;
     }
+    if (arg == "--list") {
+      options.list = true;
+      continue;
+    }
     if (arg == "--plugin") {
-      if (i + 1 == argc) {
-        std::fprintf(stderr, "tansel-hostsim: --plugin needs a module path\n");
-        return kBadInput;
-      }
+      if (i + 1 == argc) return bad("--plugin needs a module path");
       pluginPath = argv[++i];
-    } else if (arg == "--validate" || arg == "--seed") {
-      if (i + 1 == argc) {
-        std::fprintf(stderr, "tansel-hostsim: %s needs %s\n", arg.c_str(),
-                     arg == "--seed" ? "a number" : "a module path");
-        return kBadInput;
-      }
+      continue;
+    }
+    if (arg == "--validate") {
+      if (i + 1 == argc || argv[i + 1][0] == '-') return bad("--validate needs a module path");
+      continue;  // the modules are the arguments that are not options
+    }
+    const struct {
+      const char* name;
+      const char* needs;
+      uint64_t low, high;  // for numbers; high 0: a text
+    } valued[] = {
+        {"--seed", "a number from 0 to 4294967295", 0, UINT32_MAX},
+        {"--strictness", "a level from 1 to 10", 1, 10},
+        {"--timeout-ms", "a number of milliseconds from 1 to 86400000", 1, 86400000},
+        {"--check-timeout-ms", "a number of milliseconds from 1 to 86400000", 1, 86400000},
+        {"--repeat", "a number from 1 to 1000", 1, 1000},
+        {"--check", "a check's name or number (--list names them)", 0, 0},
+        {"--junit", "a file name", 0, 0},
+        {"--json", "a file name", 0, 0},
+        {"--log-dir", "a directory", 0, 0}};
+    bool known = false;
+    for (const auto& option : valued) {
+      if (arg != option.name) continue;
+      known = true;
+      validateOnly = true;
+      if (i + 1 == argc) return bad(arg + " needs " + option.needs);
       const std::string value = argv[++i];
-      if (arg == "--validate") {
-        validate = value;
-        continue;
+      std::optional<uint64_t> number;
+      if (option.high != 0) {
+        number = Number(value, option.low, option.high);
+        if (!number) return bad(arg + " needs " + option.needs);
+      } else if (value.empty()) {
+        return bad(arg + " needs " + option.needs);
       }
-      char* end = nullptr;
-      const unsigned long number = std::strtoul(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || value[0] == '-' || number > UINT32_MAX) {
-        std::fprintf(stderr, "tansel-hostsim: --seed needs a number from 0 to 4294967295\n");
-        return kBadInput;
-      }
-      seed = static_cast<uint32_t>(number);
-    } else if (!arg.empty() && arg[0] == '-') {
+      if (arg == "--seed") seed = static_cast<uint32_t>(*number);
+      if (arg == "--strictness") options.strictness = static_cast<int>(*number);
+      if (arg == "--timeout-ms") options.timeoutMs = static_cast<uint32_t>(*number);
+      if (arg == "--check-timeout-ms") options.checkTimeoutMs = static_cast<uint32_t>(*number);
+      if (arg == "--repeat") options.repeat = static_cast<int>(*number);
+      if (arg == "--check") options.check = value;
+      if (arg == "--junit") options.junitFile = value;
+      if (arg == "--json") options.jsonFile = value;
+      if (arg == "--log-dir") options.logDir = value;
+    }
+    if (known) continue;
+    if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "tansel-hostsim: unknown option %s\n", arg.c_str());
       Usage(stderr);
-      return kBadInput;
-    } else {
-      files.push_back(arg);
+      return badInput;
     }
+    files.push_back(arg);
   }
-  if (seed && validate.empty()) {
-    std::fprintf(stderr, "tansel-hostsim: --seed goes with --validate\n");
+  if (validateOnly && !validate) {
+    std::fprintf(stderr,
+                 "tansel-hostsim: --seed and the other validation options go with "
+                 "--validate\n");
     return kBadInput;
   }
-  if (!validate.empty()) {
-    if (!files.empty()) {
-      std::fprintf(stderr, "tansel-hostsim: --validate takes no document files\n");
-      return kBadInput;
+  if (options.list) {
+    const std::vector<std::string> names = ValidationCheckNames(options.strictness);
+    for (size_t i = 0; i < names.size(); ++i) std::printf("%2zu  %s\n", i + 1, names[i].c_str());
+    return kOk;
+  }
+  if (validate) {
+    options.modules = files;
+    for (const std::string& module : options.modules) {
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(module, ec)) {
+        return bad("plug-in module " + module + ": no such file");
+      }
+      (void)ClientName(module);  // its warnings
     }
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(validate, ec)) {
-      std::fprintf(stderr, "tansel-hostsim: plug-in module %s: no such file\n", validate.c_str());
-      return kBadInput;
-    }
-    (void)ClientName(validate);  // its warnings
-    return ValidatePlugin(validate, seed ? *seed : std::random_device{}(), dataParent);
+    options.seed = seed ? *seed : std::random_device{}();
+    const std::string program = ChildOwnProgram();
+    if (program.empty()) return bad("the simulator cannot find its own program file");
+    return ValidatePlugins(options, program);
   }
   if (files.empty()) {
     Usage(stderr);
@@ -275,7 +358,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr,
                    "tansel-hostsim: the plug-in kept %d host reference(s) after shut-down\n", kept);
       status = kPluginFailed;
-    } else if (status == kOk) {
+    }
+    if (host.BlocksFreedByClient() != host.BlocksHandedOut()) {
+      std::fprintf(stderr,
+                   "tansel-hostsim: the plug-in gave back %zu of the %zu memory block(s) the host "
+                   "handed out\n",
+                   host.BlocksFreedByClient(), host.BlocksHandedOut());
+      status = kPluginFailed;
+      host.ReclaimBlocks();  // reported: not again as a leak
+    }
+    if (kept == 0 && status == kOk) {
       std::printf("Shut down: the plug-in gave back every host reference.\n");
     }
   }

@@ -55,6 +55,14 @@ void SimTaskBlocks::Reclaim() {
   }
 }
 
+void SimTaskBlocks::ReclaimAll() {
+  std::vector<Block> blocks;
+  blocks.swap(blocks_);
+  for (const Block& b : blocks) {
+    if (!b.freed) CoTaskMemFree(b.address);
+  }
+}
+
 void SimTaskBlocks::NoteFree(void* block) {
   // The newest record wins: an address may come back from the heap for a later block.
   for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {

@@ -32,6 +32,9 @@ class SimTaskBlocks {
   const void* Address(size_t index) const { return blocks_[index].address; }
   // Frees the blocks the host kept that the client did not free, and forgets every block.
   void Reclaim();
+  // Frees every block the client did not free, its own or the host's, and forgets every block:
+  // once a client's unreturned blocks have been reported, they are not reported again as leaks.
+  void ReclaimAll();
 
   // Called by the free hook: marks block freed when it is a live tracked block.
   void NoteFree(void* block);

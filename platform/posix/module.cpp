@@ -3,10 +3,12 @@
 #include <link.h>
 #include <strings.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/module_load_failure.h"
 #include "platform/platform_calls.h"
 #include "platform/posix/loaded_module.h"
 #include "platform/posix/module_file.h"
@@ -81,7 +83,12 @@ const link_map* FindLoadedModule(HMODULE module) {
   return nullptr;
 }
 
+namespace {
+thread_local std::string t_loadFailure;  // why this thread's last LoadLibraryA failed
+}  // namespace
+
 HMODULE WINAPI LoadLibraryA(LPCSTR path) {
+  t_loadFailure.clear();
   if (path == nullptr || path[0] == '\0') return nullptr;
   // Windows reports a module by its full path; the dynamic linker keeps the name it was given.
   char full[PATH_MAX];
@@ -92,12 +99,23 @@ HMODULE WINAPI LoadLibraryA(LPCSTR path) {
     path = NetLibPath(full, sizeof full);
     if (path == nullptr) return nullptr;
   } else if (std::strchr(path, '/') != nullptr) {
-    if (realpath(path, full) == nullptr) return nullptr;
+    if (realpath(path, full) == nullptr) {
+      t_loadFailure = std::string(path) + ": " + std::strerror(errno);
+      return nullptr;
+    }
     path = full;
   }
   void* handle = g_platformCalls.DlOpen(path, RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) dlerror();  // clear the message: failure is reported by the null
+  if (handle == nullptr) {
+    // Taken, which also clears it: failure is reported by the null.
+    const char* why = dlerror();
+    t_loadFailure = why != nullptr ? why : "";
+  }
   return handle;
+}
+
+std::string ModuleLoadFailure() {
+  return t_loadFailure;
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {

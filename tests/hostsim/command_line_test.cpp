@@ -4,9 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "tests/hostsim/xml_reader.h"
 #include "tests/support/test_system.h"
 
 namespace {
@@ -45,6 +50,8 @@ struct BadRun {
 
 }  // namespace
 
+namespace {
+
 TEST(HostSimulator, RunsThePluginOnTheExamples) {
   SimRun run = RunSimulator(std::string(EXAMPLES_DIR) + "/report.json");
   EXPECT_EQ(run.status, 0) << run.output;
@@ -79,12 +86,20 @@ TEST(HostSimulator, BadInputIsNamedWithANonZeroExit) {
       {__LINE__, "", 1, "usage: tansel-hostsim"},
       {__LINE__, "--bogus " + good, 1, "unknown option --bogus"},
       {__LINE__, "--plugin", 1, "--plugin needs a module path"},
-      {__LINE__, "--validate", 1, "--validate needs a module path"},
-      {__LINE__, "--validate /nonexistent/plugin.so", 1, "/nonexistent/plugin.so: no such file"},
-      {__LINE__, "--seed 3 " + good, 1, "--seed goes with --validate"},
-      {__LINE__, "--validate " + notAModule + " " + good, 1, "takes no document files"},
-      {__LINE__, "--validate " + notAModule + " --seed -1", 1, "--seed needs a number"},
-      {__LINE__, "--validate " + notAModule, 1, "cannot be loaded"},
+      {__LINE__, "--validate", 2, "--validate needs a module path"},
+      {__LINE__, "--validate /nonexistent/plugin.so", 2, "/nonexistent/plugin.so: no such file"},
+      {__LINE__, "--seed 3 " + good, 1,
+       "--seed and the other validation options go with --validate"},
+      {__LINE__, "--validate " + notAModule + " --seed 1 --strictness 11", 2,
+       "--strictness needs a level from 1 to 10"},
+      {__LINE__, "--validate " + notAModule + " --timeout-ms 0", 2, "--timeout-ms needs"},
+      {__LINE__, "--validate " + notAModule + " --seed -1", 2, "--seed needs a number"},
+      {__LINE__, "--validate " + notAModule, 2, "not_a_module.so cannot be loaded: "},
+      {__LINE__,
+       "--plugin " + std::string(FAULTY_PLUGIN_PREFIX) + "keeps_blocks" + FAULTY_PLUGIN_SUFFIX +
+           " " + good,
+       2, "the plug-in gave back 1 of the 2 memory block(s) the host handed out"},
+      {__LINE__, "--validate " + std::string(NO_ENTRY_MODULE), 2, "has no F_ApiClientInit entry"},
       {__LINE__, "/nonexistent/docs.json", 1, "/nonexistent/docs.json: cannot be read"},
       {__LINE__, malformed, 1, "malformed.json: not valid JSON"},
       {__LINE__, overflow, 1, "overflow.json: not valid JSON"},
@@ -153,45 +168,273 @@ TEST(HostSimulator, WarnsOfAModuleWithoutAVersionResourceOrName) {
   }
 }
 
-// The validation battery passes the Tansel plug-in, with any seed, and catches each faulty one
-// with the finding that names its fault.
-TEST(HostSimulator, ValidateCatchesEachFaultyPlugin) {
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string Faulty(const char* fault) {
+  return std::string(FAULTY_PLUGIN_PREFIX) + fault + FAULTY_PLUGIN_SUFFIX;
+}
+
+// The line of the run's output that starts with start; empty when there is none.
+std::string LineStarting(const std::string& output, const std::string& start) {
+  size_t at = output.rfind("\n" + start);
+  if (output.compare(0, start.size(), start) == 0)
+    at = 0;
+  else if (at != std::string::npos)
+    ++at;
+  else
+    return {};
+  return output.substr(at, output.find('\n', at) - at);
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// A validation run with its JUnit report read back; the report's counts are checked against its
+// test cases, and its suites against the modules given.
+struct ValidateRun {
+  SimRun run;
+  std::unique_ptr<XmlElement> junit;
+  std::vector<const XmlElement*> suites;
+};
+
+ValidateRun RunValidation(const std::vector<std::string>& modules, const std::string& options) {
+  // Tests run side by side: each run has a folder of its own.
+  const std::string report = TestScratchDir("validate_run") + "junit.xml";
+  std::string arguments = "--validate";
+  for (const std::string& m : modules) arguments += " " + m;
+  ValidateRun v;
+  v.run = RunSimulator(arguments + " --junit " + report + " " + options);
+  std::string error;
+  v.junit = ReadXml(ReadText(report), error);
+  EXPECT_NE(v.junit, nullptr) << error << "\n" << ReadText(report);
+  if (v.junit == nullptr) return v;
+  EXPECT_EQ(v.junit->name, "testsuites");
+  v.suites = v.junit->Children("testsuite");
+  EXPECT_EQ(v.suites.size(), modules.size());
+  int tests = 0;
+  int failures = 0;
+  for (size_t i = 0; i < v.suites.size() && i < modules.size(); ++i) {
+    const XmlElement& suite = *v.suites[i];
+    EXPECT_EQ(suite.Attribute("name"), modules[i]);
+    int suiteFailures = 0;
+    for (const XmlElement* c : suite.Children("testcase")) {
+      EXPECT_FALSE(c->Attribute("name").empty());
+      EXPECT_FALSE(c->Attribute("time").empty());
+      suiteFailures += static_cast<int>(c->Children("failure").size());
+    }
+    EXPECT_EQ(suite.Attribute("tests"), std::to_string(suite.Children("testcase").size()));
+    EXPECT_EQ(suite.Attribute("failures"), std::to_string(suiteFailures));
+    tests += static_cast<int>(suite.Children("testcase").size());
+    failures += suiteFailures;
+  }
+  EXPECT_EQ(v.junit->Attribute("tests"), std::to_string(tests));
+  EXPECT_EQ(v.junit->Attribute("failures"), std::to_string(failures));
+  EXPECT_EQ(Count(v.run.output, "\nFAIL  "), failures) << v.run.output;
+  return v;
+}
+
+// The test case of the suite named name; null when there is none.
+const XmlElement* TestCase(const XmlElement& suite, const std::string& name) {
+  for (const XmlElement* c : suite.Children("testcase")) {
+    if (c->Attribute("name") == name) return c;
+  }
+  return nullptr;
+}
+
+size_t CheckCount(int strictness) {
+  const SimRun list = RunSimulator("--list --strictness " + std::to_string(strictness));
+  EXPECT_EQ(list.status, 0) << list.output;
+  return static_cast<size_t>(Count(list.output, "\n"));
+}
+
+}  // namespace
+
+// Each faulty plug-in fails the check that meets its fault, with a FAIL line that names the check,
+// the callback that was running with its arguments, and what happened; the run goes on to the
+// summary and exits with 1, and the JUnit report says the same.
+TEST(HostSimulator, ValidateFailsEachFaultyPluginNamingCheckAndCallback) {
+  const std::string everyCallback =
+      "every callback with varied and random arguments, then \"Quit\"";
+  const std::string plainStart = "start-up without a description, then shut-down";
   struct Row {
     int line;
-    std::string module;
-    int status;
-    const char* finding;  // on a FAIL line; null: every check passes
-  };
-  const auto faulty = [](const char* fault) {
-    return std::string(FAULTY_PLUGIN_PREFIX) + fault + FAULTY_PLUGIN_SUFFIX;
+    const char* fault;
+    std::string options;            // beside --seed 1
+    std::string check;              // the check that fails
+    std::vector<std::string> says;  // parts of its message
   };
   const Row rows[] = {
-      {__LINE__, TANSEL_PLUGIN, 0, nullptr},
-      {__LINE__, faulty("leaks_reference"), 2, "kept 1 host reference(s) after shut-down"},
-      {__LINE__, faulty("raises"), 2, "the fatal error (code 1) escaped \"Notify\""},
-      {__LINE__, faulty("calls_late"), 2, "after that host had shut down"},
-      {__LINE__, faulty("never_stops"), 2, "left ClientStopped at 0"},
+      {__LINE__,
+       "leaks_reference",
+       "",
+       plainStart,
+       {"kept 1 host reference(s) after shut-down: 1 on HostApi (taken during "
+        "\"Initialize\"(1))"}},
+      {__LINE__,
+       "second_thread",
+       "",
+       plainStart,
+       {"HostRequestNotification was called from a thread other than the one the host called the "
+        "plug-in on, during \"Initialize\"(1)"}},
+      {__LINE__,
+       "writes_text",
+       "",
+       everyCallback,
+       {"\"Notify\"(2, ", "wrote into the notification text the host handed it"}},
+      {__LINE__, "raises", "", everyCallback, {"the fatal error (code 1) escaped \"Notify\"(2, "}},
+      {__LINE__,
+       "calls_late",
+       "",
+       "a second session after shut-down",
+       {"called the host of session 1 after that host had shut down"}},
+      {__LINE__, "never_stops", "", plainStart, {"\"Initialize\"(1) left ClientStopped at 0"}},
+      {__LINE__,
+       "stops_once",
+       "",
+       "a second session after shut-down",
+       {"\"Initialize\"(1) left ClientStopped at 0 in the session after the first"}},
+      {__LINE__,
+       "keeps_blocks",
+       "",
+       plainStart,
+       {"gave back 1 of the 2 memory block(s) the host handed out"}},
+      {__LINE__,
+       "exits",
+       "",
+       plainStart,
+       {"the process exited with status 0 while \"Initialize\"(1) ran"}},
+      {__LINE__,
+       "quick_exits",
+       "",
+       "every host call failing",
+       {"the process exited with status 0 while \"Initialize\"(1) ran"}},
+      {__LINE__, "aborts", "", everyCallback, {"the process ", "while \"Notify\"(2, "}},
+      {__LINE__, "crashes", "", everyCallback, {"the process ", "while \"Notify\"(2, "}},
+      {__LINE__, "throws", "", everyCallback, {"no such marker", "\"Notify\"(2, "}},
+      {__LINE__, "null_string", "", everyCallback, {"C++ exception", "\"Notify\"(3, "}},
+      {__LINE__,
+       "sleeps",
+       "--timeout-ms 1000 --check 9",
+       everyCallback,
+       {"\"Notify\"(2, ", "did not return within 1000 ms"}},
+      {__LINE__,
+       "sleeps",
+       "--timeout-ms 60000 --check-timeout-ms 1500 --check 9",
+       everyCallback,
+       {"the check did not end within 1500 ms (while \"Notify\"(2, "}},
   };
   for (const Row& row : rows) {
-    for (const char* seed : {"1", "2"}) {
-      SCOPED_TRACE(row.line);
-      SimRun run = RunSimulator("--validate " + row.module + " --seed " + seed);
-      EXPECT_EQ(run.status, row.status) << run.output;
-      EXPECT_NE(run.output.find(std::string("(seed ") + seed + ")"), std::string::npos);
-      EXPECT_NE(run.output.find(" checks passed\n"), std::string::npos) << run.output;
-      if (row.finding == nullptr) {
-        EXPECT_EQ(run.output.find("FAIL"), std::string::npos) << run.output;
-        continue;
+    SCOPED_TRACE(row.line);
+    const std::string module = Faulty(row.fault);
+    const ValidateRun v = RunValidation({module}, "--seed 1 " + row.options);
+    EXPECT_EQ(v.run.status, 1) << v.run.output;
+    EXPECT_NE(v.run.output.find(" checks passed\n"), std::string::npos) << v.run.output;
+    const std::string fail = LineStarting(v.run.output, "FAIL  " + row.check + ": ");
+    EXPECT_FALSE(fail.empty()) << v.run.output;
+    for (const std::string& say : row.says) {
+      EXPECT_NE(fail.find(say), std::string::npos) << say << "\n" << v.run.output;
+    }
+    if (v.suites.size() != 1) continue;
+    const XmlElement* c = TestCase(*v.suites[0], row.check);
+    ASSERT_NE(c, nullptr) << row.check;
+    ASSERT_EQ(c->Children("failure").size(), 1u);
+    const std::string message = c->Children("failure")[0]->Attribute("message");
+    EXPECT_EQ("FAIL  " + row.check + ": " + message, fail);
+  }
+}
+
+// The Tansel plug-in and the README's template pass every check at the lowest, the default and
+// the highest level.
+TEST(HostSimulator, ValidatePassesTheTanselPluginAndTheTemplateAtEveryLevel) {
+  for (int level : {1, 5, 10}) {
+    const size_t checks = CheckCount(level);
+    EXPECT_GE(checks, 20u);
+    for (const char* module : {TANSEL_PLUGIN, TEMPLATE_PLUGIN}) {
+      SCOPED_TRACE(std::string(module) + " at " + std::to_string(level));
+      const ValidateRun v =
+          RunValidation({module}, "--seed 3 --strictness " + std::to_string(level));
+      EXPECT_EQ(v.run.status, 0) << v.run.output;
+      EXPECT_NE(v.run.output.find(std::to_string(checks) + " of " + std::to_string(checks) +
+                                  " checks passed\n"),
+                std::string::npos)
+          << v.run.output;
+      if (v.suites.size() == 1) {
+        EXPECT_EQ(v.suites[0]->Children("testcase").size(), checks);
       }
-      const size_t fail = run.output.find("FAIL  ");
-      ASSERT_NE(fail, std::string::npos) << run.output;
-      EXPECT_NE(run.output.find(row.finding, fail), std::string::npos) << run.output;
     }
   }
   // The same seed gives the same run.
   EXPECT_EQ(RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --seed 7").output,
             RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --seed 7").output);
-  EXPECT_EQ(RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --seed x").status, 1);
+}
+
+// Several modules in one run: each its own summary and suite, the status the worst of them; a
+// module that cannot be loaded makes it 2 and the others still run.
+TEST(HostSimulator, ValidatesSeveralModulesInOneRun) {
+  const std::string notAModule = TempFile("not_a_module.so", "plain text");
+  struct Row {
+    int line;
+    std::vector<std::string> modules;
+    int status;
+    int summaries;  // "checks passed" lines
+  };
+  const Row rows[] = {
+      {__LINE__, {TANSEL_PLUGIN, TEMPLATE_PLUGIN}, 0, 2},
+      {__LINE__, {Faulty("never_stops"), TANSEL_PLUGIN}, 1, 2},
+      {__LINE__, {TANSEL_PLUGIN, notAModule, Faulty("never_stops")}, 2, 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const ValidateRun v = RunValidation(row.modules, "--seed 1 --check 4");
+    EXPECT_EQ(v.run.status, row.status) << v.run.output;
+    EXPECT_EQ(Count(v.run.output, " checks passed\n"), row.summaries) << v.run.output;
+    EXPECT_EQ(Count(v.run.output, "Validating "), static_cast<int>(row.modules.size()));
+  }
+}
+
+// --check, --repeat and --list choose what runs; the plug-in's own output is kept apart from the
+// lines of the run, in --log-dir and in the reports.
+TEST(HostSimulator, ValidateSelectsChecksAndKeepsThePluginsOutputApart) {
+  const std::string names = RunSimulator("--list").output;
+  EXPECT_NE(names.find(" 1  start-up without a description, then shut-down\n"), std::string::npos)
+      << names;
+  EXPECT_NE(names.find("11  shared host memory\n"), std::string::npos) << names;
+  const std::string logs = TestScratchDir("validate_logs");
+  const std::string json = logs + "report.json";
+  const ValidateRun v = RunValidation(
+      {Faulty("exits")}, "--seed 1 --repeat 2 --check 11 --log-dir " + logs + " --json " + json);
+  EXPECT_EQ(v.run.status, 1) << v.run.output;
+  EXPECT_NE(v.run.output.find("FAIL  shared host memory (run 2): the process exited with status 0 "
+                              "while \"Initialize\"(1) ran"),
+            std::string::npos)
+      << v.run.output;
+  EXPECT_NE(v.run.output.find("0 of 2 checks passed\n"), std::string::npos) << v.run.output;
+  EXPECT_EQ(v.run.output.find("leaving now"), std::string::npos) << v.run.output;
+  int kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(logs)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 19 && name.compare(name.size() - 19, 19, "-11-run2.stdout.txt") == 0) {
+      EXPECT_EQ(ReadText(entry.path().string()), "leaving now\n");
+      ++kept;
+    }
+  }
+  EXPECT_EQ(kept, 1);
+  ASSERT_EQ(v.suites.size(), 1u);
+  const XmlElement* c = TestCase(*v.suites[0], "shared host memory (run 1)");
+  ASSERT_NE(c, nullptr);
+  ASSERT_EQ(c->Children("system-out").size(), 1u);
+  EXPECT_NE(c->Children("system-out")[0]->text.find("leaving now"), std::string::npos);
+  const std::string report = ReadText(json);
+  EXPECT_NE(report.find("\"name\": \"shared host memory\""), std::string::npos) << report;
+  EXPECT_NE(report.find("\"output\": \"leaving now\\n\""), std::string::npos) << report;
+  EXPECT_EQ(RunSimulator("--validate " + std::string(TANSEL_PLUGIN) + " --check nothing").status,
+            2);
 }
 
 TEST(HostSimulator, RunsPluginsInAUserLocaleEvenFromAPosixShell) {
@@ -202,5 +445,8 @@ TEST(HostSimulator, RunsPluginsInAUserLocaleEvenFromAPosixShell) {
         std::string("--plugin ") + LOCALE_PLUGIN + " " + EXAMPLES_DIR + "/report.json", locale);
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("[console] a = A"), std::string::npos) << run.output;
+    // One formatted write, one line.
+    EXPECT_NE(run.output.find("  [console] one + 1 = 2\n  [console] a = A\n"), std::string::npos)
+        << run.output;
   }
 }

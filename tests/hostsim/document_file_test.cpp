@@ -80,6 +80,22 @@ TEST(DocumentFile, BadFilesAreNamedWithTheirProblem) {
       // Keys are shown escaped: the message stays one line (a fuzzing find).
       {__LINE__, R"({"documents": [{"nex\nt": 0}]})", "unknown key \"nex\\nt\""},
       {__LINE__, R"({"documents": [{"ints": {"1\u0007": 1}}]})", "property key \"1\\u0007\""},
+      // A key given twice would silently keep its last value.
+      {__LINE__, R"({"documents": [{"name": "a", "name": "b"}]})",
+       "the key \"name\" appears twice in one object"},
+      {__LINE__, R"({"documents": [{"ints": {"110": 1, "110": 0}}]})",
+       "the key \"110\" appears twice"},
+      {__LINE__, R"({"documents": [], "documents": []})", "the key \"documents\" appears twice"},
+      // Text that is not UTF-8: the offset of the first bad byte.
+      {__LINE__, "{\"documents\": [{\"name\": \"\xC3\x28\"}]}", "not valid UTF-8 at byte 25"},
+      {__LINE__, "\xEF\xBB", "not valid UTF-8 at byte 0"},
+      {__LINE__, "{\"documents\": []}\xED\xA0\x80", "not valid UTF-8 at byte 17"},  // a surrogate
+      {__LINE__, "{\"documents\": [{\"name\": \"\xC0\xAF\"}]}", "not valid UTF-8 at byte 25"},
+      {__LINE__, "{\"documents\": [{\"name\": \"\xF4\x90\x80\x80\"}]}",
+       "not valid UTF-8 at byte 25"},
+      // Object ids are 32 bits.
+      {__LINE__, R"({"documents": [{"id": 4294967296}]})", "from 0 to 4294967295"},
+      {__LINE__, R"({"documents": [{"markers": [{"id": 4294967296}]}]})", "from 0 to 4294967295"},
   };
   for (const BadFile& row : rows) {
     SCOPED_TRACE(row.line);
@@ -98,6 +114,36 @@ TEST(DocumentFile, MissingFileIsNamed) {
   std::string error;
   EXPECT_FALSE(ReadDocumentFile("/nonexistent/docs.json", docs, error));
   EXPECT_NE(error.find("/nonexistent/docs.json"), std::string::npos);
+  const std::string folder = ::testing::TempDir();
+  EXPECT_FALSE(ReadDocumentFile(folder, docs, error));
+  EXPECT_EQ(error, folder + ": is a folder, not a document file");
+}
+
+// Documents without an id are numbered 1, 2, 3, ... however many markers come before them; ids
+// up to 4294967295 are taken as given.
+TEST(DocumentFile, AutomaticDocumentIdsCountFromOne) {
+  std::string json = R"({"documents": [)";
+  constexpr int kDocuments = 1200;  // more than the 1000 ids below the markers' first
+  for (int d = 0; d < kDocuments; ++d) {
+    json += std::string(d > 0 ? ", " : "") + R"({"markers": [{"type": "a"}, {"type": "b"}]})";
+  }
+  json += R"(, {"id": 4294967295, "markers": [{"id": 4294967294}]}]})";
+  std::vector<SimDocument> docs;
+  std::string error;
+  ASSERT_TRUE(ParseDocuments(json, "many.json", docs, error)) << error;
+  ASSERT_EQ(docs.size(), static_cast<size_t>(kDocuments + 1));
+  std::set<uint32_t> seen;
+  for (int d = 0; d < kDocuments; ++d) {
+    EXPECT_EQ(docs[d].id, static_cast<uint32_t>(d + 1));
+    EXPECT_TRUE(seen.insert(docs[d].id).second);
+    for (const SimMarker& m : docs[d].markers) {
+      EXPECT_GT(m.id, static_cast<uint32_t>(kDocuments));
+      EXPECT_TRUE(seen.insert(m.id).second) << m.id;
+    }
+  }
+  EXPECT_EQ(docs.back().id, 4294967295u);
+  EXPECT_EQ(docs.back().markers[0].id, 4294967294u);
+  EXPECT_EQ(docs.back().ids.at(116), 4294967294u);
 }
 
 // Several files fill one host: whatever mix of automatic and explicit ids they use, the ids they
