@@ -3,7 +3,9 @@
 // them only where the processor has it.
 //
 // The page-end rule is the baseline's: a block is read only where it ends in the page it starts
-// in; near a page end a 16-byte block is tried, then single bytes.
+// in. Near a page end the wide block that ends
+// there is read, its first lanes repeating bytes already compared; where that block would start
+// before the string or in the page before, a 16-byte block is tried, then single bytes.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -109,6 +111,19 @@ TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWide(const char* 
         stops = WideStops<folded>(LoadWide(a + i), LoadWide(b + i));
       }
       if (end - i < kWide) continue;  // the room is used up: measure it again
+      i += static_cast<size_t>(std::countr_zero(stops));
+    } else if (room > 0 && i >= kWide - room && PageRest(a + i - (kWide - room)) >= kWide &&
+               PageRest(b + i - (kWide - room)) >= kWide) {
+      // The wide block that ends where the room does: its lanes before i hold bytes already
+      // compared, inside both strings, and are masked off (the vector test may stop at bytes the
+      // table found equal).
+      size_t before = kWide - room;
+      uint32_t stops =
+          WideStops<folded>(LoadWide(a + i - before), LoadWide(b + i - before)) >> before;
+      if (stops == 0) {
+        i += room;
+        continue;
+      }
       i += static_cast<size_t>(std::countr_zero(stops));
     } else if (room >= kNarrow) {
       uint32_t stops = NarrowStops<folded>(a + i, b + i);
