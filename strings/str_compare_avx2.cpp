@@ -92,25 +92,35 @@ TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWide(const char* 
       size_t end = i + room;
       // Most strings end or differ in their first block: it goes first, on its own.
       uint32_t stops = WideStops<folded>(LoadWide(a + i), LoadWide(b + i));
-      while (stops == 0) {
+      if (stops == 0) {
         i += kWide;
-        // Four blocks tested together: long equal stretches.
-        for (; end - i >= 4 * kWide; i += 4 * kWide) {
-          __m256i x0 = LoadWide(a + i), x1 = LoadWide(a + i + kWide);
-          __m256i x2 = LoadWide(a + i + 2 * kWide), x3 = LoadWide(a + i + 3 * kWide);
-          __m256i d = _mm256_or_si256(
-              _mm256_or_si256(WideDifferences<folded>(x0, LoadWide(b + i)),
-                              WideDifferences<folded>(x1, LoadWide(b + i + kWide))),
-              _mm256_or_si256(WideDifferences<folded>(x2, LoadWide(b + i + 2 * kWide)),
-                              WideDifferences<folded>(x3, LoadWide(b + i + 3 * kWide))));
-          __m256i low = _mm256_min_epu8(_mm256_min_epu8(x0, x1), _mm256_min_epu8(x2, x3));
-          __m256i any = _mm256_or_si256(d, _mm256_cmpeq_epi8(low, _mm256_setzero_si256()));
-          if (!_mm256_testz_si256(any, any)) break;
+        // Four blocks tested together cross long equal stretches; where they find a stop, the
+        // blocks before `tested` are then taken one at a time without testing them together again.
+        size_t tested = i;
+        for (;;) {
+          if (i >= tested && end - i >= 4 * kWide) {
+            __m256i x0 = LoadWide(a + i), x1 = LoadWide(a + i + kWide);
+            __m256i x2 = LoadWide(a + i + 2 * kWide), x3 = LoadWide(a + i + 3 * kWide);
+            __m256i d = _mm256_or_si256(
+                _mm256_or_si256(WideDifferences<folded>(x0, LoadWide(b + i)),
+                                WideDifferences<folded>(x1, LoadWide(b + i + kWide))),
+                _mm256_or_si256(WideDifferences<folded>(x2, LoadWide(b + i + 2 * kWide)),
+                                WideDifferences<folded>(x3, LoadWide(b + i + 3 * kWide))));
+            __m256i low = _mm256_min_epu8(_mm256_min_epu8(x0, x1), _mm256_min_epu8(x2, x3));
+            __m256i any = _mm256_or_si256(d, _mm256_cmpeq_epi8(low, _mm256_setzero_si256()));
+            if (_mm256_testz_si256(any, any)) {
+              i += 4 * kWide;
+              continue;
+            }
+            tested = i + 4 * kWide;
+          }
+          if (end - i < kWide) break;
+          stops = WideStops<folded>(LoadWide(a + i), LoadWide(b + i));
+          if (stops != 0) break;
+          i += kWide;
         }
-        if (end - i < kWide) break;
-        stops = WideStops<folded>(LoadWide(a + i), LoadWide(b + i));
       }
-      if (end - i < kWide) continue;  // the room is used up: measure it again
+      if (stops == 0) continue;  // the room is used up: measure it again
       i += static_cast<size_t>(std::countr_zero(stops));
     } else if (room > 0 && i >= kWide - room && PageRest(a + i - (kWide - room)) >= kWide &&
                PageRest(b + i - (kWide - room)) >= kWide) {
