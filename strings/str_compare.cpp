@@ -1,9 +1,12 @@
 // Byte strings: equality, prefixes and suffixes, and ordering, exact and case-insensitive.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/cpu_features.h"
 #include "strings/byte_blocks_internal.h"
+#include "strings/byte_compare_internal.h"
 #include "strings/byte_string.h"
 #include "strings/byte_string_internal.h"
 
@@ -104,6 +107,36 @@ __attribute__((no_sanitize("address"))) inline int CompareWhole(const char* sa, 
   return CompareMapped<Map>(sa, sb, kWhole);
 }
 
+constexpr ByteCompareCode kBaselineCode = {CompareWhole<Exact>, CompareMapped<Exact>,
+                                           CompareWhole<Fold>, CompareMapped<Fold>};
+
+const ByteCompareCode* ChooseCode() {
+  const ByteCompareCode* wide = Avx2ByteCompareCode();
+  return wide != nullptr && CpuRunsAvx2() ? wide : &kBaselineCode;
+}
+
+extern const ByteCompareCode kChoosingCode;
+
+// The path every comparison takes: first a table that makes the choice, then the chosen one.
+// Threads that race to the first call choose alike, so a relaxed store is enough.
+std::atomic<const ByteCompareCode*> g_code{&kChoosingCode};
+
+const ByteCompareCode& Code() {
+  return *g_code.load(std::memory_order_relaxed);
+}
+
+const ByteCompareCode& Chosen() {
+  const ByteCompareCode* code = ChooseCode();
+  g_code.store(code, std::memory_order_relaxed);
+  return *code;
+}
+
+const ByteCompareCode kChoosingCode = {
+    [](const char* a, const char* b) { return Chosen().compare(a, b); },
+    [](const char* a, const char* b, int64_t n) { return Chosen().compareBounded(a, b, n); },
+    [](const char* a, const char* b) { return Chosen().compareFolded(a, b); },
+    [](const char* a, const char* b, int64_t n) { return Chosen().compareFoldedBounded(a, b, n); }};
+
 template <unsigned char (*Map)(char)>
 int HasSuffixMapped(const char* s, const char* suffix) {
   int suffixLength = StrLength(suffix);
@@ -120,21 +153,22 @@ inline bool Skipped(char c) {
 }  // namespace
 
 int StrEqual(const char* a, const char* b) {
-  return std::strcmp(OrEmpty(a), OrEmpty(b)) == 0 ? 1 : 0;
+  if (a == b) return 1;
+  return Code().compare(OrEmpty(a), OrEmpty(b)) == 0 ? 1 : 0;
 }
 
 int StrEqualN(const char* a, const char* b, int n) {
   if (a == b || n < 1) return 1;
-  return CompareMapped<Exact>(OrEmpty(a), OrEmpty(b), n) == 0 ? 1 : 0;
+  return Code().compareBounded(OrEmpty(a), OrEmpty(b), n) == 0 ? 1 : 0;
 }
 
 int StrIEqualN(const char* a, const char* b, int n) {
   if (a == b || n < 1) return 1;
-  return CompareMapped<Fold>(OrEmpty(a), OrEmpty(b), n) == 0 ? 1 : 0;
+  return Code().compareFoldedBounded(OrEmpty(a), OrEmpty(b), n) == 0 ? 1 : 0;
 }
 
 int StrIEqual(const char* a, const char* b) {
-  return CompareWhole<Fold>(OrEmpty(a), OrEmpty(b)) == 0 ? 1 : 0;
+  return Code().compareFolded(OrEmpty(a), OrEmpty(b)) == 0 ? 1 : 0;
 }
 
 int StrIEqualLoose(const char* a, const char* b) {
@@ -161,7 +195,7 @@ int StrHasPrefixN(const char* s, const char* prefix, int n) {
 
 int StrIHasPrefix(const char* s, const char* prefix) {
   int length = StrLength(prefix);
-  return length == 0 || CompareMapped<Fold>(OrEmpty(s), prefix, length) == 0 ? 1 : 0;
+  return length == 0 || Code().compareFoldedBounded(OrEmpty(s), prefix, length) == 0 ? 1 : 0;
 }
 
 int StrHasSuffix(const char* s, const char* suffix) {
@@ -173,26 +207,31 @@ int StrIHasSuffix(const char* s, const char* suffix) {
 }
 
 int StrCompare(const char* a, const char* b) {
-  return CompareWhole<Exact>(OrEmpty(a), OrEmpty(b));
+  return Code().compare(OrEmpty(a), OrEmpty(b));
 }
 
 int StrCompareN(const char* a, const char* b, int n) {
-  return CompareMapped<Exact>(OrEmpty(a), OrEmpty(b), n);  // n <= 0 compares nothing
+  return Code().compareBounded(OrEmpty(a), OrEmpty(b), n);  // n <= 0 compares nothing
 }
 
 int StrICompare(const char* a, const char* b) {
-  return CompareWhole<Fold>(OrEmpty(a), OrEmpty(b));
+  return Code().compareFolded(OrEmpty(a), OrEmpty(b));
 }
 
 int StrICompareN(const char* a, const char* b, int n) {
-  return CompareMapped<Fold>(OrEmpty(a), OrEmpty(b), n);
+  return Code().compareFoldedBounded(OrEmpty(a), OrEmpty(b), n);
 }
 
 int StrICompareThenCase(const char* a, const char* b) {
   a = OrEmpty(a);
   b = OrEmpty(b);
-  int folded = CompareWhole<Fold>(a, b);
-  return folded != 0 ? folded : CompareWhole<Exact>(a, b);
+  int folded = Code().compareFolded(a, b);
+  return folded != 0 ? folded : Code().compare(a, b);
+}
+
+bool ByteCompareUsesWidePath() {
+  if (&Code() == &kChoosingCode) Chosen();
+  return &Code() != &kBaselineCode;
 }
 
 int StrSortCompare(const void* a, const void* b) {

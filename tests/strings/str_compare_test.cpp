@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/cpu_features.h"
+#include "strings/byte_compare_internal.h"
 #include "strings/byte_string.h"
 #include "strings/char_tables.h"
 
@@ -16,6 +18,17 @@ namespace {
 
 int Sign(int v) {
   return (v > 0) - (v < 0);
+}
+
+// The comparisons take the baseline when TANSEL_CPU_BASELINE asks for it (the strings tests run
+// once that way), and otherwise the wider path wherever the processor runs it.
+TEST(ByteComparePath, BaselineOnRequestWiderWhereTheProcessorHasIt) {
+  const char* forced = std::getenv("TANSEL_CPU_BASELINE");
+  if (forced != nullptr && std::strcmp(forced, "1") == 0) {
+    EXPECT_FALSE(ByteCompareUsesWidePath());
+  } else if (forced == nullptr) {
+    EXPECT_EQ(ByteCompareUsesWidePath(), CpuRunsAvx2() && Avx2ByteCompareCode() != nullptr);
+  }
 }
 
 TEST(StrEqual, NullReadsAsEmpty) {

@@ -15,6 +15,7 @@
 #include "strings/byte_string.h"
 #include "strings/char_tables.h"
 #include "tests/support/page_buffer.h"
+#include "tests/support/test_system.h"
 
 namespace {
 
@@ -230,6 +231,65 @@ TEST(ByteStringDifferential, ComparisonsAroundPageEnds) {
     EXPECT_EQ(StrICompare(b, a), Model(b, a, INT32_MAX, Lower));
     EXPECT_EQ(StrICompareN(a, b, n), Model(a, b, n, Lower));
     if (HasFailure()) return;
+  }
+}
+
+// Texts that end on the last bytes of a page that an unreadable page follows, against each other
+// at every distance from that end: a block read past the page end faults, and the results match
+// the byte loop. Bytes between a terminator and the page end are random.
+TEST(ByteStringDifferential, ComparisonsBesideAnUnreadablePage) {
+  struct Pages {
+    char* end;
+    ~Pages() { TestFreeGuardedPage(end); }
+  } pageA{TestGuardedPage()}, pageB{TestGuardedPage()};
+  char* endA = pageA.end;
+  char* endB = pageB.end;
+  ASSERT_NE(endA, nullptr);
+  ASSERT_NE(endB, nullptr);
+  std::mt19937 rng(0x6A2D);
+  auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+  for (int length = 0; length <= 160; length += 1 + length / 16) {
+    for (int gapA = 0; gapA < 40; gapA += 1 + gapA / 8) {
+      for (int gapB = 0; gapB < 40; gapB += 1 + gapB / 8) {
+        std::string sa(static_cast<size_t>(length), ' ');
+        for (char& c : sa) c = static_cast<char>('a' + below(3));
+        std::string sb = sa;
+        switch (below(4)) {
+          case 0:  // case changes
+            for (char& c : sb)
+              if (below(2) == 0) c = static_cast<char>(c - 'a' + 'A');
+            break;
+          case 1:  // the last byte changed
+            if (!sb.empty()) sb.back() = static_cast<char>('a' + below(3));
+            break;
+          case 2:  // cut short
+            sb.resize(static_cast<size_t>(below(length + 1)));
+            break;
+          default:
+            break;
+        }
+        for (int k = 1; k <= 40; ++k) {
+          endA[-k] = static_cast<char>(1 + below(255));
+          endB[-k] = static_cast<char>(1 + below(255));
+        }
+        char* a = endA - gapA - 1 - static_cast<int>(sa.size());
+        char* b = endB - gapB - 1 - static_cast<int>(sb.size());
+        std::memcpy(a, sa.c_str(), sa.size() + 1);
+        std::memcpy(b, sb.c_str(), sb.size() + 1);
+        int n = below(length + 48);
+        SCOPED_TRACE(testing::Message() << "gaps " << gapA << " " << gapB << " n " << n << "\n"
+                                        << testing::PrintToString(sa) << "\n"
+                                        << testing::PrintToString(sb));
+        EXPECT_EQ(StrCompare(a, b), Model(a, b, INT32_MAX, Same));
+        EXPECT_EQ(StrCompare(b, a), Model(b, a, INT32_MAX, Same));
+        EXPECT_EQ(StrEqual(a, b), Model(a, b, INT32_MAX, Same) == 0 ? 1 : 0);
+        EXPECT_EQ(StrCompareN(a, b, n), Model(a, b, n, Same));
+        EXPECT_EQ(StrICompare(a, b), Model(a, b, INT32_MAX, Lower));
+        EXPECT_EQ(StrICompare(b, a), Model(b, a, INT32_MAX, Lower));
+        EXPECT_EQ(StrICompareN(b, a, n), Model(b, a, n, Lower));
+        if (HasFailure()) return;
+      }
+    }
   }
 }
 

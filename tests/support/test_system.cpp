@@ -8,10 +8,13 @@
 #include <random>
 
 #ifdef _WIN32
+#include <windows.h>
 #define popen _popen
 #define pclose _pclose
 #else
+#include <sys/mman.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 std::string TestScratchDir(const std::string& prefix) {
@@ -49,4 +52,37 @@ CommandRun TestRunCommand(const std::string& command) {
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
   return run;
+}
+
+char* TestGuardedPage() {
+#ifdef _WIN32
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  const size_t page = info.dwPageSize;
+  auto* base =
+      static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  DWORD previous;
+  if (base == nullptr || !VirtualProtect(base + page, page, PAGE_NOACCESS, &previous))
+    return nullptr;
+#else
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  void* mapped =
+      mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  auto* base = static_cast<char*>(mapped);
+  if (mprotect(base + page, page, PROT_NONE) != 0) return nullptr;
+#endif
+  return base + page;
+}
+
+void TestFreeGuardedPage(char* end) {
+  if (end == nullptr) return;
+#ifdef _WIN32
+  MEMORY_BASIC_INFORMATION region;
+  VirtualQuery(end - 1, &region, sizeof region);
+  VirtualFree(region.AllocationBase, 0, MEM_RELEASE);
+#else
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  munmap(end - page, 2 * page);
+#endif
 }

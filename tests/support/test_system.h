@@ -17,3 +17,8 @@ struct CommandRun {
 };
 // Runs command through the system's command interpreter and collects its output.
 CommandRun TestRunCommand(const std::string& command);
+
+// The end of a readable page that an unreadable one follows: the 4096 bytes before the pointer
+// may be read and written, a read of the byte at it faults. Freed with TestFreeGuardedPage.
+char* TestGuardedPage();
+void TestFreeGuardedPage(char* end);
