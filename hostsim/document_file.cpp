@@ -1,6 +1,7 @@
 // Reading and checking the simulator's JSON document files.
 #include "hostsim/document_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -320,7 +321,10 @@ bool ReadDocumentFile(const std::string& path, SimIdSpace& ids, std::vector<SimD
                       std::string& error) {
   if (NetIsNetworkName(path.c_str()) != 0)
     return ReadNetworkDocumentFile(path, ids, documents, error);
-  std::ifstream in(path, std::ios::binary);
+  // The name is UTF-8: read as such on every system (a narrow name is ANSI on Windows).
+  std::ifstream in(std::filesystem::path(std::u8string_view(
+                       reinterpret_cast<const char8_t*>(path.data()), path.size())),
+                   std::ios::binary);
   if (!in) {
     error = path + ": cannot be read (missing or not accessible)";
     return false;

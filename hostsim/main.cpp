@@ -20,6 +20,7 @@
 #include "hostsim/host_text.h"
 #include "hostsim/sim_paths.h"
 #include "hostsim/validate.h"
+#include "platform/command_line.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -111,6 +112,9 @@ void UseHostLocale() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Document names in UTF-8, also those outside Windows' ANSI code page; modules are loaded by
+  // their narrow names.
+  const std::vector<std::string> args = PlatformArgumentsUtf8(argc, argv);
   UseHostLocale();
   CatchStructuredExceptions();  // a plug-in's fatal error stops where we call it
   const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
@@ -119,7 +123,7 @@ int main(int argc, char** argv) {
   std::string validate;
   std::optional<uint32_t> seed;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       Usage(stdout);
       return kOk;
@@ -129,7 +133,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tansel-hostsim: --plugin needs a module path\n");
         return kBadInput;
       }
-      pluginPath = argv[++i];
+      pluginPath = argv[++i];  // loaded by its narrow name
     } else if (arg == "--validate" || arg == "--seed") {
       if (i + 1 == argc) {
         std::fprintf(stderr, "tansel-hostsim: %s needs %s\n", arg.c_str(),
