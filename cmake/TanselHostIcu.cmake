@@ -65,7 +65,10 @@ foreach(row "icuuc|${ICU_UC_LIBRARY}" "icuin|${ICU_I18N_LIBRARY}")
   list(APPEND _tansel_host_icu_libraries ${import_library})
   set(_tansel_own_module_${stem} ${own_module})
 endforeach()
-set(TANSEL_HOST_ICU_IMPORT_LIBRARIES ${_tansel_host_icu_libraries})
+# Seen by every folder (the tests, the install rules), wherever this file is included.
+set(TANSEL_HOST_ICU_MODULES ${TANSEL_HOST_ICU_MODULES} CACHE INTERNAL "The host's ICU modules")
+set(TANSEL_HOST_ICU_IMPORT_LIBRARIES ${_tansel_host_icu_libraries} CACHE INTERNAL
+    "Import libraries for the host's ICU modules")
 
 add_library(tansel_host_icu INTERFACE)
 target_include_directories(tansel_host_icu SYSTEM INTERFACE

@@ -2,6 +2,7 @@
 # (the C++ run-time is linked in): in the host's process no other ICU is there to load.
 # Run as: cmake -DOBJDUMP=<objdump> -DMODULE=<path> "-DHOST_ICU=icuuc73.dll;icuin73.dll"
 #               -P check_dll_imports.cmake
+cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${MODULE}")
