@@ -23,7 +23,7 @@ file(MAKE_DIRECTORY ${_tansel_host_icu_out})
 string(REGEX REPLACE "nm$" "dlltool" _tansel_dlltool "${CMAKE_NM}")
 find_program(TANSEL_DLLTOOL NAMES ${_tansel_dlltool} REQUIRED)
 
-set(TANSEL_HOST_ICU_MODULES)
+set(_tansel_host_icu_modules)
 set(_tansel_host_icu_libraries)
 # Per library: the host's module stem, ICU's import library for it and its own module stem.
 foreach(row "icuuc|${ICU_UC_LIBRARY}" "icuin|${ICU_I18N_LIBRARY}")
@@ -61,12 +61,12 @@ foreach(row "icuuc|${ICU_UC_LIBRARY}" "icuin|${ICU_I18N_LIBRARY}")
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${TANSEL_DLLTOOL} failed to make ${import_library}")
   endif()
-  list(APPEND TANSEL_HOST_ICU_MODULES ${host_module}.dll)
+  list(APPEND _tansel_host_icu_modules ${host_module}.dll)
   list(APPEND _tansel_host_icu_libraries ${import_library})
   set(_tansel_own_module_${stem} ${own_module})
 endforeach()
 # Seen by every folder (the tests, the install rules), wherever this file is included.
-set(TANSEL_HOST_ICU_MODULES ${TANSEL_HOST_ICU_MODULES} CACHE INTERNAL "The host's ICU modules")
+set(TANSEL_HOST_ICU_MODULES ${_tansel_host_icu_modules} CACHE INTERNAL "The host's ICU modules")
 set(TANSEL_HOST_ICU_IMPORT_LIBRARIES ${_tansel_host_icu_libraries} CACHE INTERNAL
     "Import libraries for the host's ICU modules")
 
