@@ -16,23 +16,39 @@ foreach(folder IN LISTS TANSEL_LIBRARY_FOLDERS)
     FILES_MATCHING PATTERN "*.h" PATTERN "*.inc")
 endforeach()
 
-set_target_properties(tansel-hostsim PROPERTIES EXPORT_NAME hostsim
-  INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
-set_target_properties(tansel_host_server tansel_plugin PROPERTIES
-  INSTALL_RPATH "$ORIGIN/..")
-install(TARGETS tansel tansel_platform tansel_rc tansel-hostsim EXPORT TanselTargets
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# NetLib is loaded from beside the platform library.
-install(TARGETS tansel_netlib LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS tansel_plugin tansel_host_server LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})
+set_target_properties(tansel-hostsim PROPERTIES EXPORT_NAME hostsim)
+if(WIN32)
+  # Windows: windres compiles resources, NetLib and COM are the system's and the host's, ICU is the
+  # host's own modules (the package carries the import libraries made for their names).
+  install(TARGETS tansel tansel_platform tansel_host_icu tansel-hostsim EXPORT TanselTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${TANSEL_HOST_ICU_IMPORT_LIBRARIES} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS tansel_plugin LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})
+  install(FILES $<TARGET_FILE:tansel_plugin>.debug DESTINATION ${TANSEL_INSTALL_MODULEDIR}
+    OPTIONAL)
+  set(_tansel_exports_file ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.def)
+else()
+  set_target_properties(tansel-hostsim PROPERTIES
+    INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  set_target_properties(tansel_host_server tansel_plugin PROPERTIES
+    INSTALL_RPATH "$ORIGIN/..")
+  install(TARGETS tansel tansel_platform tansel_rc tansel-hostsim EXPORT TanselTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # NetLib is loaded from beside the platform library.
+  install(TARGETS tansel_netlib LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS tansel_plugin tansel_host_server LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})
+  # The class registry that makes the installed simulator the host of client programs, written
+  # with the prefix it is installed to.
+  install(CODE "file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TANSEL_INSTALL_DATADIR}/com_registry.txt\"
+    \"# Classes and their server modules, for TANSEL_COM_REGISTRY.\\n{539DB5D0-C0C6-11D0-985E-0060970BEC0B} \${CMAKE_INSTALL_PREFIX}/${TANSEL_INSTALL_MODULEDIR}/$<TARGET_FILE_NAME:tansel_host_server>\\n\")")
+  set(_tansel_exports_file ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map)
+endif()
 install(DIRECTORY ${TANSEL_ICU_DATA_PARENT}/icu_data DESTINATION ${TANSEL_INSTALL_DATADIR}
   PATTERN "*.stamp" EXCLUDE)
-# The class registry that makes the installed simulator the host of client programs, written with
-# the prefix it is installed to.
-install(CODE "file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TANSEL_INSTALL_DATADIR}/com_registry.txt\"
-  \"# Classes and their server modules, for TANSEL_COM_REGISTRY.\\n{539DB5D0-C0C6-11D0-985E-0060970BEC0B} \${CMAKE_INSTALL_PREFIX}/${TANSEL_INSTALL_MODULEDIR}/$<TARGET_FILE_NAME:tansel_host_server>\\n\")")
 
 install(EXPORT TanselTargets NAMESPACE Tansel:: DESTINATION ${TANSEL_INSTALL_CMAKEDIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/TanselConfig.cmake.in
@@ -41,7 +57,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
   COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/TanselConfig.cmake ${PROJECT_BINARY_DIR}/TanselConfigVersion.cmake
   ${PROJECT_SOURCE_DIR}/cmake/TanselPlugin.cmake ${PROJECT_SOURCE_DIR}/cmake/TanselCheckCallbacks.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.map
+  ${_tansel_exports_file}
   DESTINATION ${TANSEL_INSTALL_CMAKEDIR})
 
 # pkg-config's description of the same library (tansel.pc), beside the CMake package. Its paths

@@ -48,6 +48,19 @@ function(_tansel_refuse_stray_callbacks target)
   endif()
 endfunction()
 
+# Release builds of a Windows DLL ship without debug sections; the debug information stays beside
+# it as NAME.dll.debug, which the DLL names (.gnu_debuglink) so that debuggers find it.
+function(_tansel_split_debug_info target)
+  if(NOT CMAKE_OBJCOPY OR NOT CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+            $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
 # tansel_add_plugin(NAME SOURCES source... [RESOURCES script] [EXCLUDE_FROM_ALL]): a plug-in
 # module the host loads. It links the library, hides every symbol but F_ApiClientInit (kept from
 # the library's archive and exported by the version script), refuses undefined symbols at link
@@ -72,6 +85,7 @@ function(tansel_add_plugin name)
     target_sources(${name} PRIVATE ${TANSEL_EXPORTS_MAP})
     set_target_properties(${name} PROPERTIES PREFIX "")
     target_link_options(${name} PRIVATE -Wl,--undefined=F_ApiClientInit -Wl,--no-undefined)
+    _tansel_split_debug_info(${name})
   else()
     target_link_options(${name} PRIVATE
       -Wl,--undefined=F_ApiClientInit

@@ -405,12 +405,15 @@ bool ReadDocumentFile(const std::string& path, SimIdSpace& ids, std::vector<SimD
                       std::string& error) {
   if (NetIsNetworkName(path.c_str()) != 0)
     return ReadNetworkDocumentFile(path, ids, documents, error);
+  // The name is UTF-8: read as such on every system (a narrow name is ANSI on Windows).
+  const std::filesystem::path file(
+      std::u8string_view(reinterpret_cast<const char8_t*>(path.data()), path.size()));
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  if (std::filesystem::is_directory(file, ec)) {
     error = path + ": is a folder, not a document file";
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = path + ": cannot be read (missing or not accessible)";
     return false;

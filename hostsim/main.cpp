@@ -21,6 +21,7 @@
 #include "hostsim/sim_paths.h"
 #include "hostsim/validate.h"
 #include "platform/child_process.h"
+#include "platform/command_line.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -146,6 +147,9 @@ int RunCheck(int argc, char** argv, const std::string& dataParent) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Document names in UTF-8, also those outside Windows' ANSI code page; modules are loaded by
+  // their narrow names.
+  const std::vector<std::string> args = PlatformArgumentsUtf8(argc, argv);
   UseHostLocale();
   CatchStructuredExceptions();  // a plug-in's fatal error stops where we call it
   const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
@@ -229,7 +233,7 @@ int main(int argc, char** argv) {
       Usage(stderr);
       return badInput;
     }
-    files.push_back(arg);
+    files.push_back(validate ? arg : args[static_cast<size_t>(i)]);  // modules stay narrow
   }
   if (validateOnly && !validate) {
     std::fprintf(stderr,

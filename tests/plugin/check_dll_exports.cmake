@@ -1,5 +1,4 @@
-# Fails unless the Windows DLL's export table names F_ApiClientInit and nothing else, and the DLL
-# imports only from Windows' own DLLs and ICU's (the C++ run-time is linked in).
+# Fails unless the Windows DLL's export table names F_ApiClientInit and nothing else.
 # Run as: cmake -DOBJDUMP=<objdump> -DMODULE=<path> -P check_dll_exports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -20,20 +19,4 @@ foreach(row IN LISTS rows)
 endforeach()
 if(NOT names STREQUAL "F_ApiClientInit")
   message(FATAL_ERROR "${MODULE} exports:\n${names}\ninstead of F_ApiClientInit alone")
-endif()
-
-# Imports: "DLL Name: X" for each DLL the loader must find.
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
-set(foreign)
-foreach(import IN LISTS imports)
-  string(REGEX REPLACE "^DLL Name: " "" dll "${import}")
-  string(TOLOWER "${dll}" lower)
-  if(NOT lower MATCHES "^(kernel32|user32|ole32|oleaut32|version|advapi32|msvcrt|ws2_32|shell32)\\.dll$"
-     AND NOT lower MATCHES "^api-ms-win-"
-     AND NOT lower MATCHES "^icu[a-z]+[0-9]+\\.dll$")
-    list(APPEND foreign "${dll}")
-  endif()
-endforeach()
-if(foreign)
-  message(FATAL_ERROR "${MODULE} needs DLLs that are neither Windows' nor ICU's: ${foreign}")
 endif()

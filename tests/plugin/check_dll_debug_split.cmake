@@ -1,0 +1,22 @@
+# Fails unless the DLL carries no debug sections and names its debug file (.gnu_debuglink), and
+# that file beside it holds the debug information.
+# Run as: cmake -DOBJDUMP=<objdump> -DMODULE=<path> -P check_dll_debug_split.cmake
+execute_process(COMMAND ${OBJDUMP} -h ${MODULE} OUTPUT_VARIABLE sections RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} failed on ${MODULE}")
+endif()
+string(REGEX MATCHALL "[ \t]\\.debug_[a-z_]+" debug "${sections}")
+if(debug)
+  list(REMOVE_DUPLICATES debug)
+  message(FATAL_ERROR "${MODULE} carries debug sections:${debug}")
+endif()
+if(NOT sections MATCHES "[ \t]\\.gnu_debuglink[ \t]")
+  message(FATAL_ERROR "${MODULE} does not name its debug file (no .gnu_debuglink section)")
+endif()
+if(NOT EXISTS ${MODULE}.debug)
+  message(FATAL_ERROR "${MODULE}.debug is missing")
+endif()
+execute_process(COMMAND ${OBJDUMP} -h ${MODULE}.debug OUTPUT_VARIABLE kept RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT kept MATCHES "[ \t]\\.debug_info[ \t]")
+  message(FATAL_ERROR "${MODULE}.debug holds no debug information")
+endif()
