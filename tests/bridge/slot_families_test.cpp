@@ -194,7 +194,9 @@ TEST(SlotFamiliesTest, PropertyGettersDeliverTheirValues) {
     if (row.index == kHostApiExt10Index && (row.slot == 44 || row.slot == 45)) {
       SCOPED_TRACE(row.wrapper);
       EXPECT_EQ(row.shape, row.slot == 44 ? HostShape::kGet : HostShape::kSet);
-      if (row.slot == 44) EXPECT_EQ(*row.type, typeid(NamedStringsPairList));
+      if (row.slot == 44) {
+        EXPECT_EQ(*row.type, typeid(NamedStringsPairList));
+      }
       ++seen;
     }
     if (row.index != kHostApiIndex) continue;
@@ -209,7 +211,9 @@ TEST(SlotFamiliesTest, PropertyGettersDeliverTheirValues) {
       EXPECT_EQ(row.shape, HostShape::kSet);
       ++seen;
     }
-    if (row.slot == 75) EXPECT_EQ(row.shape, HostShape::kStatus);
+    if (row.slot == 75) {
+      EXPECT_EQ(row.shape, HostShape::kStatus);
+    }
   }
   EXPECT_EQ(seen, static_cast<int>(getters.size() + setters.size() + 2));
 }

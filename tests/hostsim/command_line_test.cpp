@@ -164,7 +164,9 @@ TEST(HostSimulator, WarnsOfAModuleWithoutAVersionResourceOrName) {
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output.find("warning:") != std::string::npos, row.warning != nullptr)
         << run.output;
-    if (row.warning) EXPECT_NE(run.output.find(row.warning), std::string::npos) << run.output;
+    if (row.warning) {
+      EXPECT_NE(run.output.find(row.warning), std::string::npos) << run.output;
+    }
   }
 }
 
