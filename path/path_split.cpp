@@ -16,32 +16,9 @@ void Clear(char* dir, char* name) {
   if (name != nullptr) name[0] = '\0';
 }
 
-int SplitNetwork(const char* text, char* dir, char* name) {
-  const char* slash = StrFindLastChar(text, '/');
-  const char* nameStart = slash != nullptr ? slash + 1 : text;
-  const int dirLength = slash != nullptr ? static_cast<int>(slash - text) : 0;
-  if (dirLength > kPathTextMax || StrLength(nameStart) >= kPathComponentSize) {
-    Clear(dir, name);
-    return 1;
-  }
-  if (dir != nullptr) {
-    std::memcpy(dir, text, dirLength);
-    dir[dirLength] = '\0';
-  }
-  if (name != nullptr) {
-    StrCopy(name, nameStart);
-    UrlDecodeToPath(name);
-  }
-  return 0;
-}
-
-// A repository name splits at its last slash, "repo://" itself never split, and is not decoded:
-// the store's names are its own.
-int SplitRepository(const char* text, char* dir, char* name) {
-  const int prefix = static_cast<int>(sizeof kRepositoryPrefix) - 1;
-  const char* slash = StrFindLastChar(text + prefix, '/');
-  const char* nameStart = slash != nullptr ? slash + 1 : text + prefix;
-  const int dirLength = static_cast<int>((slash != nullptr ? slash : nameStart) - text);
+// Writes the first dirLength bytes of text to dir and nameStart to name (either may be null); 1
+// with both cleared when either part is too long.
+int SplitAt(const char* text, int dirLength, const char* nameStart, char* dir, char* name) {
   if (dirLength > kPathTextMax || StrLength(nameStart) >= kPathComponentSize) {
     Clear(dir, name);
     return 1;
@@ -52,6 +29,25 @@ int SplitRepository(const char* text, char* dir, char* name) {
   }
   if (name != nullptr) StrCopy(name, nameStart);
   return 0;
+}
+
+int SplitNetwork(const char* text, char* dir, char* name) {
+  const char* slash = StrFindLastChar(text, '/');
+  const char* nameStart = slash != nullptr ? slash + 1 : text;
+  const int dirLength = slash != nullptr ? static_cast<int>(slash - text) : 0;
+  if (SplitAt(text, dirLength, nameStart, dir, name) != 0) return 1;
+  if (name != nullptr) UrlDecodeToPath(name);
+  return 0;
+}
+
+// A repository name splits at its last slash, "repo://" itself never split, and is not decoded:
+// the store's names are its own.
+int SplitRepository(const char* text, char* dir, char* name) {
+  const int prefix = static_cast<int>(sizeof kRepositoryPrefix) - 1;
+  const char* slash = StrFindLastChar(text + prefix, '/');
+  const char* nameStart = slash != nullptr ? slash + 1 : text + prefix;
+  const int dirLength = static_cast<int>((slash != nullptr ? slash : nameStart) - text);
+  return SplitAt(text, dirLength, nameStart, dir, name);
 }
 
 }  // namespace
