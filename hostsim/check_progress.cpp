@@ -33,10 +33,14 @@ bool ProgressReader::NextLine(std::string& line) {
     start_ = 0;
     if (file_ == nullptr) file_ = std::fopen(path_.c_str(), "rb");
     if (file_ == nullptr) return false;
+    // The writer may have added to the file since the last end. Seeking to where the last read
+    // stopped drops the stream's buffer and end-of-file state, so the next read asks the system
+    // again (a cleared end-of-file flag alone does not make every C run-time read anew).
+    if (std::fseek(file_, offset_, SEEK_SET) != 0) return false;
     char buffer[4096];
-    std::clearerr(file_);  // the writer may have added to the file since the last end
     const size_t n = std::fread(buffer, 1, sizeof buffer, file_);
     if (n == 0) return false;
+    offset_ += static_cast<long>(n);
     pending_.append(buffer, n);
   }
 }

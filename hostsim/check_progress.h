@@ -62,4 +62,5 @@ class ProgressReader {
   FILE* file_ = nullptr;
   std::string pending_;  // read bytes not yet ending a line
   size_t start_ = 0;     // where pending_'s unread part begins
+  long offset_ = 0;      // of the file, read so far
 };

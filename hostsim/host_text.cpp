@@ -4,7 +4,10 @@
 #include <unicode/ucnv.h>
 #include <unicode/utypes.h>
 
+#include <filesystem>
 #include <vector>
+
+#include "platform/path_translation.h"
 
 struct SimHostText::Converter {
   UConverter* roman = nullptr;
@@ -83,9 +86,12 @@ void SimHostText::ToHost(std::vector<SimDocument>& documents) const {
 }
 
 std::string SimHostPath(const std::string& path) {
-  std::string host = "C:" + path;
-  for (char& c : host) {
-    if (c == '/') c = '\\';
-  }
+  // A path given without its drive (a build folder named at compile time) is made whole first:
+  // the host only ever names whole paths.
+  std::error_code ec;
+  const std::string whole = std::filesystem::absolute(path, ec).string();
+  const std::string& system = ec ? path : whole;
+  std::string host(PlatformHostPath(system.c_str(), nullptr, 0), '\0');
+  PlatformHostPath(system.c_str(), host.data(), host.size() + 1);
   return host;
 }

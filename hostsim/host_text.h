@@ -37,6 +37,6 @@ class SimHostText {
   std::string package_;
 };
 
-// A path of this system in the form the host uses: drive C: and backslashes. The library's platform
-// layer maps it back (C: to the root) when it hands the path to the system.
+// A path of this system in the form the host uses: a drive and backslashes (here, drive C: for the
+// root). The library's platform layer maps it back when it hands the path to the system.
 std::string SimHostPath(const std::string& path);

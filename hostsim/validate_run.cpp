@@ -36,13 +36,20 @@ void Say(const char* format, ...) {
   std::fflush(stdout);
 }
 
+// A captured stream as text for the reports: the first limit bytes, line ends as line feeds (a
+// Windows plug-in's text-mode output ends its lines with CR LF; the log files keep its bytes).
 std::string ReadFile(const fs::path& path, size_t limit) {
   std::ifstream file(path, std::ios::binary);
   std::string text(limit, '\0');
   file.read(text.data(), static_cast<std::streamsize>(limit));
   text.resize(static_cast<size_t>(file.gcount()));
-  if (text.size() == limit && file.peek() != EOF)
-    text += "\n[cut at " + std::to_string(limit) + " bytes]\n";
+  const bool cut = text.size() == limit && file.peek() != EOF;
+  size_t kept = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' || i + 1 >= text.size() || text[i + 1] != '\n') text[kept++] = text[i];
+  }
+  text.resize(kept);
+  if (cut) text += "\n[cut at " + std::to_string(limit) + " bytes]\n";
   return text;
 }
 

@@ -36,7 +36,8 @@ expect 'Loaded "Marker Count"' "$out"
 expect '[message box, type 2] 4 markers' "$out"
 
 echo "== the template under --validate =="
-# Known fault: under Wine the validator's per-check child processes end early, so its verdict is
-# shown but does not decide this step until that is mended.
-wine "$prefix/bin/tansel-hostsim.exe" --validate "$work/template/marker_count.dll" --seed 1 |
-  tr -d '\r' | tail -n1 || echo "(the validator under Wine is a known fault: its verdict is not counted)"
+# pipefail: the validator's own status decides this step.
+out=$(wine "$prefix/bin/tansel-hostsim.exe" --validate "$work/template/marker_count.dll" --seed 1 |
+  tr -d '\r')
+printf '%s\n' "$out" | tail -n1
+expect ' checks passed' "$out"
