@@ -1,11 +1,15 @@
 // The start-up handshake with the host.
 #include "bridge/client_entry.h"
 
+#include <string>
+
 #include "bridge/client_description.h"
 #include "bridge/client_startup.h"
 #include "bridge/client_state.h"
 #include "bridge/host_calls.h"
 #include "bridge/notification_sink.h"
+#include "platform/late_libraries.h"
+#include "strings/memory.h"
 
 namespace {
 
@@ -48,6 +52,16 @@ extern "C" TANSEL_EXPORT int32_t F_ApiClientInit(HMODULE module, IUnknown* host,
   HostApi* api = HostInterface<HostApi>();
   if (api == nullptr) return -1;
   Acquire(host, kHostBaseInterfaceCount, kHostInterfaceCount);
+
+  // The host's ICU is bound at the first call into it: one that is missing or lacks an entry
+  // point we use is said here, once, on the host's console, and ends start-up in the fatal error
+  // rather than in the middle of some later call.
+  const std::string problem = PlatformLateLibrariesProblem(kLateLibraries, kLateLibraryCount);
+  if (!problem.empty()) {
+    HostConsoleWrite(("Error: the host's ICU cannot be used: " + problem + ".\n").c_str());
+    Release(0, kHostInterfaceCount);
+    MemRaiseFatal();
+  }
 
   if (HostMemoryPolicy* policy = HostInterface<HostMemoryPolicy>()) {
     if (policy->QuerySharedMemory(1) == S_OK) SharedHostMemory = 1;

@@ -10,6 +10,7 @@
 #                          libraries libicuuc<N>.dll.a and libicuin<N>.dll.a
 #   TANSEL_HOST_ICU_IMPORT_LIBRARIES  those import libraries
 #   TANSEL_HOST_ICU_MODULES  the host's module names (icuuc<N>.dll;icuin<N>.dll)
+#   TANSEL_LATE_LIBRARY_DESCRIPTORS  the import libraries' delay-import descriptors
 #   TANSEL_HOST_ICU_DIR    with tansel_host_icu_forwarders(): a folder holding the host-named
 #                          modules as forwarders to the ICU found, and that ICU's own DLLs
 include_guard(GLOBAL)
@@ -24,6 +25,7 @@ string(REGEX REPLACE "nm$" "dlltool" _tansel_dlltool "${CMAKE_NM}")
 find_program(TANSEL_DLLTOOL NAMES ${_tansel_dlltool} REQUIRED)
 
 set(_tansel_host_icu_modules)
+set(_tansel_host_icu_descriptors)
 set(_tansel_host_icu_libraries)
 # Per library: the host's module stem, ICU's import library for it and its own module stem.
 foreach(row "icuuc|${ICU_UC_LIBRARY}" "icuin|${ICU_I18N_LIBRARY}")
@@ -54,13 +56,19 @@ foreach(row "icuuc|${ICU_UC_LIBRARY}" "icuin|${ICU_I18N_LIBRARY}")
   endforeach()
   file(WRITE ${_tansel_host_icu_out}/${host_module}.def "${imports}")
   file(WRITE ${_tansel_host_icu_out}/${host_module}_forward.def "${forwards}")
+  # A delay-import library: the module is bound at the first call into it, so that a plug-in
+  # loads without it and says at start-up what is missing (platform/late_libraries.h). dlltool
+  # names the library's import descriptor after the file name it is given, hence the bare name.
   set(import_library ${_tansel_host_icu_out}/lib${host_module}.dll.a)
   execute_process(
-    COMMAND ${TANSEL_DLLTOOL} -d ${_tansel_host_icu_out}/${host_module}.def -l ${import_library}
+    COMMAND ${TANSEL_DLLTOOL} -d ${host_module}.def -y lib${host_module}.dll.a
+    WORKING_DIRECTORY ${_tansel_host_icu_out}
     RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${TANSEL_DLLTOOL} failed to make ${import_library}")
   endif()
+  string(MAKE_C_IDENTIFIER "lib${host_module}.dll.a" descriptor)
+  list(APPEND _tansel_host_icu_descriptors __DELAY_IMPORT_DESCRIPTOR_${descriptor})
   list(APPEND _tansel_host_icu_modules ${host_module}.dll)
   list(APPEND _tansel_host_icu_libraries ${import_library})
   set(_tansel_own_module_${stem} ${own_module})
@@ -77,7 +85,10 @@ target_include_directories(tansel_host_icu SYSTEM INTERFACE
 # own version: that suffix is the host's.
 target_compile_definitions(tansel_host_icu INTERFACE
   U_DISABLE_VERSION_SUFFIX=1 U_LIB_SUFFIX_C_NAME=_${TANSEL_HOST_ICU_VERSION})
-target_link_libraries(tansel_host_icu INTERFACE $<BUILD_INTERFACE:${_tansel_host_icu_libraries}>)
+target_link_libraries(tansel_host_icu INTERFACE $<BUILD_INTERFACE:${_tansel_host_icu_libraries}>
+                      delayimp)
+set(TANSEL_LATE_LIBRARY_DESCRIPTORS ${_tansel_host_icu_descriptors} CACHE INTERNAL
+    "Import descriptors of the modules bound at their first call")
 # Installed beside the library (the package's headers include none of ICU's).
 include(GNUInstallDirs)
 set_target_properties(tansel_host_icu PROPERTIES EXPORT_NAME host_icu)

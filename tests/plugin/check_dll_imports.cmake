@@ -1,5 +1,8 @@
 # Fails unless the Windows DLL imports only from Windows' own DLLs and from the host's ICU modules
-# (the C++ run-time is linked in): in the host's process no other ICU is there to load.
+# (the C++ run-time is linked in): in the host's process no other ICU is there to load. The host's
+# ICU is bound at the first call (a delay import, which GNU ld leaves out of the header's tables),
+# so the module names it among its own strings: each host module must be named there, and no other
+# ICU module anywhere.
 # Run as: cmake -DOBJDUMP=<objdump> -DMODULE=<path> "-DHOST_ICU=icuuc73.dll;icuin73.dll"
 #               -P check_dll_imports.cmake
 cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
@@ -34,4 +37,29 @@ if(other_icu)
 endif()
 if(foreign)
   message(FATAL_ERROR "${MODULE} needs DLLs that are neither Windows' nor the host's ICU: ${foreign}")
+endif()
+
+# The late-bound modules, by the names the module holds for its first calls.
+file(STRINGS ${MODULE} named REGEX "[iI][cC][uU][a-zA-Z]*[0-9]+\\.[dD][lL][lL]")
+set(named_icu)
+foreach(text IN LISTS named)
+  string(REGEX MATCHALL "[iI][cC][uU][a-zA-Z]*[0-9]+\\.[dD][lL][lL]" dlls "${text}")
+  foreach(dll IN LISTS dlls)
+    string(TOLOWER "${dll}" lower)
+    list(APPEND named_icu ${lower})
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES named_icu)
+set(missing)
+foreach(dll IN LISTS host_icu)
+  if(NOT dll IN_LIST named_icu)
+    list(APPEND missing ${dll})
+  endif()
+endforeach()
+list(REMOVE_ITEM named_icu ${host_icu})
+if(named_icu)
+  message(FATAL_ERROR "${MODULE} imports ICU modules other than the host's (${HOST_ICU}): ${named_icu}")
+endif()
+if(missing)
+  message(FATAL_ERROR "${MODULE} does not bind the host's ICU modules: ${missing}")
 endif()
