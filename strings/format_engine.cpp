@@ -2,6 +2,7 @@
 // size prefix, formats it (the commonest integers, characters, strings and floating-point numbers
 // itself, with std::to_chars and copies, to the C run-time's bytes; the rest with its snprintf)
 // and hands every piece to the sink.
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -305,8 +306,73 @@ struct IntegerText {
   int length;
 };
 
-IntegerText IntegerTextOf(bool negative, uint64_t magnitude, char letter) {
+// Eight decimal digits of v (below 10^8), leading zeros included, as the values 0 to 9 in the
+// bytes of a little-endian word, the first digit in its lowest byte: two 4-digit halves split into
+// 2-digit and then 1-digit lanes, dividing by multiplication (exact below 10 000 and 100).
+uint64_t DecimalDigitLanes(uint32_t v) {
+  uint64_t merged = (v / 10000) | static_cast<uint64_t>(v % 10000) << 32;
+  uint64_t hundreds = ((merged * 10486) >> 20) & ((uint64_t{0x7F} << 32) | 0x7F);
+  uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
+  uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
+  return tens + ((pairs - 10 * tens) << 8);
+}
+
+// Eight hexadecimal digits of v as the values 0 to 15 in the bytes of a little-endian word, the
+// first digit in its lowest byte.
+uint64_t HexDigitLanes(uint32_t v) {
+  uint64_t x = v;
+  x = ((x & 0xFFFF0000u) << 16) | (x & 0xFFFFu);
+  x = ((x & 0x0000FF000000FF00ULL) << 8) | (x & 0x000000FF000000FFULL);
+  x = ((x & 0x00F000F000F000F0ULL) << 4) | (x & 0x000F000F000F000FULL);
+  uint64_t reversed = 0;
+  for (int i = 0; i < 8; ++i) reversed |= ((x >> (8 * i)) & 0xFF) << (8 * (7 - i));
+  return reversed;
+}
+
+// The digit lanes as text: '0' to '9', then 'a' or 'A' on.
+uint64_t DigitText(uint64_t lanes, bool upper) {
+  uint64_t letters = ((lanes + 0x0606060606060606ULL) >> 4) & 0x0101010101010101ULL;
+  return lanes + 0x3030303030303030ULL + letters * (upper ? 7 : 39);
+}
+
+// The integer as IntegerTextOf gives it, made in a register and stored as one word where it has
+// at most eight digits in base 10 or 16 (zero padding up to eight digits included): the sink's
+// word-wide reads of it then come straight from that store. False where it does not apply.
+bool WordIntegerText(bool negative, uint64_t magnitude, char letter, int zeroDigits,
+                     IntegerText* text) {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  uint64_t lanes;
+  if (letter == 'x' || letter == 'X') {
+    if (magnitude > UINT32_MAX) return false;
+    lanes = HexDigitLanes(static_cast<uint32_t>(magnitude));
+  } else if (letter != 'o' && magnitude < 100000000) {
+    lanes = DecimalDigitLanes(static_cast<uint32_t>(magnitude));
+  } else {
+    return false;
+  }
+  // Leading zero digits are zero low bytes; a zero keeps its one digit.
+  int digits = lanes == 0 ? 1 : 8 - std::countr_zero(lanes) / 8;
+  if (zeroDigits > digits) digits = zeroDigits > 8 ? 8 : zeroDigits;
+  uint64_t word = DigitText(lanes >> (8 * (8 - digits)), letter == 'X');
+  if (!negative) {
+    std::memcpy(text->bytes, &word, sizeof word);
+    text->length = digits;
+  } else if (digits < 8) {
+    word = word << 8 | '-';
+    std::memcpy(text->bytes, &word, sizeof word);
+    text->length = digits + 1;
+  } else {
+    text->bytes[0] = '-';
+    std::memcpy(text->bytes + 1, &word, sizeof word);
+    text->length = digits + 1;
+  }
+  return true;
+}
+
+// zeroDigits: the digits a '0' flag pads to (0 for none), which the text may already carry.
+IntegerText IntegerTextOf(bool negative, uint64_t magnitude, char letter, int zeroDigits) {
   IntegerText text;
+  if (WordIntegerText(negative, magnitude, letter, zeroDigits, &text)) return text;
   char* digits = text.bytes + (negative ? 1 : 0);
   text.bytes[0] = '-';
   int base = letter == 'x' || letter == 'X' ? 16 : letter == 'o' ? 8 : 10;
@@ -320,6 +386,11 @@ IntegerText IntegerTextOf(bool negative, uint64_t magnitude, char letter) {
       if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
   text.length = static_cast<int>(end - text.bytes);
   return text;
+}
+
+// The digits a '0' flag pads an integer of this layout to, sign aside; 0 for none.
+int ZeroDigits(const Layout& layout, bool negative) {
+  return layout.zero ? layout.width - (negative ? 1 : 0) : 0;
 }
 
 constexpr int kDirectPrecision = 60;  // digits after the point the engine writes itself
@@ -403,7 +474,8 @@ struct Engine {
         int64_t value = TakeSigned(args, spec.size);
         if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kInteger, &layout)) {
           uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
-          return EmitInteger(layout, IntegerTextOf(value < 0, magnitude, spec.letter));
+          return EmitInteger(layout, IntegerTextOf(value < 0, magnitude, spec.letter,
+                                                   ZeroDigits(layout, value < 0)));
         } else {
           n = Format(out, runtimeSpec(), static_cast<long long>(value));
         }
@@ -415,7 +487,8 @@ struct Engine {
       case 'X': {
         uint64_t value = TakeUnsigned(args, spec.size);
         if (!spec.hasPrecision && DirectLayout(s, spec, width, Kind::kInteger, &layout))
-          return EmitInteger(layout, IntegerTextOf(false, value, spec.letter));
+          return EmitInteger(layout,
+                             IntegerTextOf(false, value, spec.letter, ZeroDigits(layout, false)));
         n = Format(out, runtimeSpec(), static_cast<unsigned long long>(value));
         break;
       }

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/cpu_features.h"
 #include "strings/byte_string.h"
 #include "strings/mb_internal.h"
 #include "strings/multibyte.h"
@@ -59,6 +60,11 @@ int CopyPiece(char* dst, const char* src, int n) {
 }
 
 }  // namespace
+
+PairBlocksBack* WidePairBlocksBack() {
+  PairBlocksBack* wide = Avx2PairBlocksBack();
+  return wide != nullptr && CpuRunsAvx2() ? wide : nullptr;
+}
 
 int MbIsTrailPosition(const char* s, int pos, int enc) {
   Stepper st = StepperFor(enc);

@@ -3,6 +3,7 @@
 
 #include "encoding/dialog_encoding.h"
 #include "strings/byte_string_internal.h"
+#include "strings/mb_pairs_internal.h"
 #include "strings/utf8.h"
 
 // MbCopyN for text known to hold no zero among its first size-1 bytes (the byte after them is
@@ -45,10 +46,7 @@ inline bool IsPair(const LeadTrailTable* table, const char* p) {
 
 // The bytes that may be both lead and trail byte of a table, as at most two ranges (count 0 when
 // they need more), so that runs of wide characters can be passed over a block at a time.
-struct PairBytes {
-  int count;
-  unsigned char first[2], last[2];
-};
+typedef PairRanges PairBytes;
 
 inline PairBytes PairBytesOf(const LeadTrailTable* table) {
   PairBytes pb{0, {0, 0}, {0, 0}};
@@ -127,6 +125,8 @@ inline PairLanes MostAbove(const char* b, unsigned char first) {
 // q moved back, not before start, over whole blocks that hold only bytes in the ranges of pb
 // (count 1 or 2): large blocks for long runs, then blocks of 16. Reads only start to q.
 inline const char* BackOverPairBlocks(const PairBytes& pb, const char* start, const char* q) {
+  static PairBlocksBack* const wide = WidePairBlocksBack();
+  if (wide != nullptr) q = wide(pb, start, q);
   if (pb.count == 1) {
     // One range: every byte's distance above its first byte is at most the range's span.
     const unsigned char first = pb.first[0];

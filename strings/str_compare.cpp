@@ -10,13 +10,14 @@
 #include "strings/byte_string.h"
 #include "strings/byte_string_internal.h"
 
+#define TANSEL_COMPARE_TARGET
+#include "strings/byte_compare_loop_internal.h"
+
 namespace {
 
 inline unsigned char Exact(char c) {
   return Byte(c);
 }
-
-constexpr int64_t kWhole = INT64_MAX;  // no bound: the terminators stop the comparison
 
 // Non-zero lanes where x and y stop being equal under Map: bytes that differ, for Fold bytes that
 // differ other than by the case of an ASCII letter. A block where no lane is set is equal under
@@ -36,79 +37,48 @@ inline Lanes Differences(Lanes x, Lanes y) {
   return d;
 }
 
-// Set lanes where block x of a and block y of b stop the comparison: a difference under Map, or
-// a's terminator.
-template <unsigned char (*Map)(char)>
-inline Lanes Stops(Lanes x, Lanes y) {
-  return Differences<Map>(x, y) | Terminators(x);
-}
-
-// Compares at most n bytes mapped through Map (Exact or Fold); the difference of the first mapped
-// bytes that differ, or 0. A terminator ends the comparison only where both strings share it.
-// One pass over both strings, in blocks as far as neither reaches a page end and single bytes
-// where one does.
-template <unsigned char (*Map)(char)>
-__attribute__((no_sanitize("address"))) int CompareMapped(const char* sa, const char* sb,
-                                                          int64_t bound) {
-  if (bound <= 0) return 0;
-  auto* a = reinterpret_cast<const unsigned char*>(sa);
-  auto* b = reinterpret_cast<const unsigned char*>(sb);
-  size_t n = static_cast<size_t>(bound);
-  size_t i = 0;
-  for (;;) {
-    // Bytes from i that both pages and the bound hold.
-    size_t room = std::min(std::min(PageRest(a + i), PageRest(b + i)), n - i);
-    if (room >= kLanes) {
-      size_t end = i + room;
-      // Most strings end or differ in their first block: it goes first, on its own.
-      Lanes stops = Stops<Map>(Load(a + i), Load(b + i));
-      while (!AnyLane(stops)) {
-        i += kLanes;
-        // Four blocks tested together: long equal stretches.
-        for (; end - i >= 4 * kLanes; i += 4 * kLanes) {
-          Lanes x0 = Load(a + i), x1 = Load(a + i + kLanes);
-          Lanes x2 = Load(a + i + 2 * kLanes), x3 = Load(a + i + 3 * kLanes);
-          Lanes d = Differences<Map>(x0, Load(b + i)) | Differences<Map>(x1, Load(b + i + kLanes)) |
-                    Differences<Map>(x2, Load(b + i + 2 * kLanes)) |
-                    Differences<Map>(x3, Load(b + i + 3 * kLanes));
-          Lanes low = x0 < x1 ? x0 : x1;
-          Lanes high = x2 < x3 ? x2 : x3;
-          if (AnyLane(d | Terminators(low < high ? low : high))) break;
-        }
-        if (end - i < kLanes) break;
-        stops = Stops<Map>(Load(a + i), Load(b + i));
-      }
-      if (end - i < kLanes) continue;  // the room is used up: measure it again
-      i += FirstLane(stops);
-    } else if (i >= n) {
-      return 0;
-    }
-    // a[i] and b[i] are there: at a stopping lane, or a single step near a page end or the bound.
-    int d = Map(static_cast<char>(a[i])) - Map(static_cast<char>(b[i]));
-    if (d != 0 || a[i] == 0) return d;
-    ++i;
+// The baseline's blocks for the shared loop: sixteen bytes in the vectors every target has.
+template <unsigned char (*MapChar)(char)>
+struct BaselineBlocks {
+  static constexpr size_t kWidth = kLanes;
+  static Lanes Load(const unsigned char* p) { return ::Load(p); }
+  static Lanes Kept(Lanes x, Lanes y) {
+    return reinterpret_cast<Lanes>(Differences<MapChar>(x, y) == 0) & x;
   }
-}
-
-// CompareMapped without a bound, with the first block looked at before the loop is entered: most
-// strings end or differ there, and this spares short ones the loop's set-up.
-template <unsigned char (*Map)(char)>
-__attribute__((no_sanitize("address"))) inline int CompareWhole(const char* sa, const char* sb) {
-  auto* a = reinterpret_cast<const unsigned char*>(sa);
-  auto* b = reinterpret_cast<const unsigned char*>(sb);
-  if (PageRest(a) >= kLanes && PageRest(b) >= kLanes) {
-    Lanes stops = Stops<Map>(Load(a), Load(b));
-    if (AnyLane(stops)) {
-      size_t k = FirstLane(stops);
-      int d = Map(static_cast<char>(a[k])) - Map(static_cast<char>(b[k]));
-      if (d != 0 || a[k] == 0) return d;
-    }
+  static Lanes Min(Lanes x, Lanes y) { return x < y ? x : y; }
+  static bool HasZero(Lanes v) { return AnyLane(Terminators(v)); }
+  static size_t FirstZero(Lanes k0, Lanes k1, Lanes k2, Lanes k3) {
+    if (HasZero(k0)) return FirstLane(Terminators(k0));
+    if (HasZero(k1)) return kLanes + FirstLane(Terminators(k1));
+    if (HasZero(k2)) return 2 * kLanes + FirstLane(Terminators(k2));
+    return 3 * kLanes + FirstLane(Terminators(k3));
   }
-  return CompareMapped<Map>(sa, sb, kWhole);
-}
+  static Lanes Stops(Lanes x, Lanes y) { return Terminators(Kept(x, y)); }
+  static bool Any(Lanes m) { return AnyLane(m); }
+  static size_t First(Lanes m) { return FirstLane(m); }
+  // The block that ends where the room does, its lanes before a and b masked off: they hold bytes
+  // already compared, inside both strings.
+  __attribute__((no_sanitize("address"))) static bool Tail(const unsigned char* a,
+                                                           const unsigned char* b, size_t before,
+                                                           size_t room, size_t* step) {
+    size_t back = kLanes - room;
+    if (before < back || PageRest(a - back) < kLanes || PageRest(b - back) < kLanes) return false;
+    constexpr Lanes kIndex = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    Lanes stops = Stops(::Load(a - back), ::Load(b - back)) &
+                  reinterpret_cast<Lanes>(kIndex >= static_cast<unsigned char>(back));
+    if (!AnyLane(stops)) {
+      *step = room;
+      return false;
+    }
+    *step = FirstLane(stops) - back;
+    return true;
+  }
+  static unsigned char Map(unsigned char c) { return MapChar(static_cast<char>(c)); }
+};
 
-constexpr ByteCompareCode kBaselineCode = {CompareWhole<Exact>, CompareMapped<Exact>,
-                                           CompareWhole<Fold>, CompareMapped<Fold>};
+constexpr ByteCompareCode kBaselineCode = {
+    CompareWholeBlocks<BaselineBlocks<Exact>>, CompareBlocks<BaselineBlocks<Exact>>,
+    CompareWholeBlocks<BaselineBlocks<Fold>>, CompareBlocks<BaselineBlocks<Fold>>};
 
 const ByteCompareCode* ChooseCode() {
   const ByteCompareCode* wide = Avx2ByteCompareCode();
@@ -143,7 +113,7 @@ int HasSuffixMapped(const char* s, const char* suffix) {
   if (suffixLength == 0) return 1;
   int length = StrLength(s);  // a null s is shorter than any non-empty suffix
   if (suffixLength > length) return 0;
-  return CompareWhole<Map>(s + length - suffixLength, suffix) == 0 ? 1 : 0;
+  return CompareWholeBlocks<BaselineBlocks<Map>>(s + length - suffixLength, suffix) == 0 ? 1 : 0;
 }
 
 inline bool Skipped(char c) {
@@ -206,8 +176,19 @@ int StrIHasSuffix(const char* s, const char* suffix) {
   return HasSuffixMapped<Fold>(s, suffix);
 }
 
-int StrCompare(const char* a, const char* b) {
-  return Code().compare(OrEmpty(a), OrEmpty(b));
+__attribute__((no_sanitize("address"))) int StrCompare(const char* a, const char* b) {
+  a = OrEmpty(a);
+  b = OrEmpty(b);
+  // Most strings end or differ in their first sixteen bytes: those are looked at here, in the
+  // vectors every target has, before a path is called.
+  if (PageRest(a) >= kLanes && PageRest(b) >= kLanes) {
+    Lanes stops = BaselineBlocks<Exact>::Stops(Load(a), Load(b));
+    if (AnyLane(stops)) {
+      size_t k = FirstLane(stops);
+      return Byte(a[k]) - Byte(b[k]);
+    }
+  }
+  return Code().compare(a, b);
 }
 
 int StrCompareN(const char* a, const char* b, int n) {

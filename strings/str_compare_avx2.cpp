@@ -3,9 +3,9 @@
 // them only where the processor has it.
 //
 // The page-end rule is the baseline's: a block is read only where it ends in the page it starts
-// in. Near a page end the wide block that ends
-// there is read, its first lanes repeating bytes already compared; where that block would start
-// before the string or in the page before, a 16-byte block is tried, then single bytes.
+// in. Near a page end the wide block that ends there is read, its first lanes repeating bytes
+// already compared; where that block would start before the string or in the page before, a 16-byte
+// block is tried, then single bytes.
 #include <immintrin.h>
 
 #include <algorithm>
@@ -17,6 +17,8 @@
 #include "strings/byte_string_internal.h"
 
 #define TANSEL_AVX2 __attribute__((target("avx2")))
+#define TANSEL_COMPARE_TARGET TANSEL_AVX2
+#include "strings/byte_compare_loop_internal.h"
 
 namespace {
 
@@ -49,16 +51,8 @@ TANSEL_AVX2 inline __m256i WideDifferences(__m256i x, __m256i y) {
   return d;
 }
 
-// One bit per lane that stops the comparison: a difference, or a's terminator.
-template <bool folded>
-TANSEL_AVX2 inline uint32_t WideStops(__m256i x, __m256i y) {
-  __m256i stops =
-      _mm256_or_si256(WideDifferences<folded>(x, y), _mm256_cmpeq_epi8(x, _mm256_setzero_si256()));
-  return ~static_cast<uint32_t>(
-      _mm256_movemask_epi8(_mm256_cmpeq_epi8(stops, _mm256_setzero_si256())));
-}
-
-// WideStops for one 16-byte block, where a page end leaves no room for a wide one.
+// The lanes that stop the comparison in one 16-byte block, where a page end leaves no room for a
+// wide one.
 template <bool folded>
 TANSEL_AVX2 __attribute__((no_sanitize("address"))) inline uint32_t NarrowStops(
     const unsigned char* a, const unsigned char* b) {
@@ -75,105 +69,62 @@ TANSEL_AVX2 __attribute__((no_sanitize("address"))) inline uint32_t NarrowStops(
          0xFFFFu;
 }
 
-// The baseline's CompareMapped in wide blocks: at most bound bytes, a terminator ending the
-// comparison only where both strings share it.
+// The AVX2 blocks for the shared loop.
 template <bool folded>
-TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWide(const char* sa, const char* sb,
-                                                                    int64_t bound) {
-  if (bound <= 0) return 0;
-  auto* a = reinterpret_cast<const unsigned char*>(sa);
-  auto* b = reinterpret_cast<const unsigned char*>(sb);
-  size_t n = static_cast<size_t>(bound);
-  size_t i = 0;
-  for (;;) {
-    // Bytes from i that both pages and the bound hold.
-    size_t room = std::min(std::min(PageRest(a + i), PageRest(b + i)), n - i);
-    if (room >= kWide) {
-      size_t end = i + room;
-      // Most strings end or differ in their first block: it goes first, on its own.
-      uint32_t stops = WideStops<folded>(LoadWide(a + i), LoadWide(b + i));
-      if (stops == 0) {
-        i += kWide;
-        // Four blocks tested together cross long equal stretches; where they find a stop, the
-        // blocks before `tested` are then taken one at a time without testing them together again.
-        size_t tested = i;
-        for (;;) {
-          if (i >= tested && end - i >= 4 * kWide) {
-            __m256i x0 = LoadWide(a + i), x1 = LoadWide(a + i + kWide);
-            __m256i x2 = LoadWide(a + i + 2 * kWide), x3 = LoadWide(a + i + 3 * kWide);
-            __m256i d = _mm256_or_si256(
-                _mm256_or_si256(WideDifferences<folded>(x0, LoadWide(b + i)),
-                                WideDifferences<folded>(x1, LoadWide(b + i + kWide))),
-                _mm256_or_si256(WideDifferences<folded>(x2, LoadWide(b + i + 2 * kWide)),
-                                WideDifferences<folded>(x3, LoadWide(b + i + 3 * kWide))));
-            __m256i low = _mm256_min_epu8(_mm256_min_epu8(x0, x1), _mm256_min_epu8(x2, x3));
-            __m256i any = _mm256_or_si256(d, _mm256_cmpeq_epi8(low, _mm256_setzero_si256()));
-            if (_mm256_testz_si256(any, any)) {
-              i += 4 * kWide;
-              continue;
-            }
-            tested = i + 4 * kWide;
-          }
-          if (end - i < kWide) break;
-          stops = WideStops<folded>(LoadWide(a + i), LoadWide(b + i));
-          if (stops != 0) break;
-          i += kWide;
-        }
-      }
-      if (stops == 0) continue;  // the room is used up: measure it again
-      i += static_cast<size_t>(std::countr_zero(stops));
-    } else if (room > 0 && i >= kWide - room && PageRest(a + i - (kWide - room)) >= kWide &&
-               PageRest(b + i - (kWide - room)) >= kWide) {
-      // The wide block that ends where the room does: its lanes before i hold bytes already
-      // compared, inside both strings, and are masked off (the vector test may stop at bytes the
-      // table found equal).
-      size_t before = kWide - room;
-      uint32_t stops =
-          WideStops<folded>(LoadWide(a + i - before), LoadWide(b + i - before)) >> before;
-      if (stops == 0) {
-        i += room;
-        continue;
-      }
-      i += static_cast<size_t>(std::countr_zero(stops));
+struct WideBlocks {
+  static constexpr size_t kWidth = kWide;
+  // The block in a register: the compiler would otherwise read a's block twice, once per use.
+  TANSEL_AVX2 static __m256i Load(const unsigned char* p) {
+    __m256i v = LoadWide(p);
+    __asm__("" : "+x"(v));
+    return v;
+  }
+  TANSEL_AVX2 static __m256i Kept(__m256i x, __m256i y) {
+    __m256i equal = folded ? _mm256_cmpeq_epi8(WideDifferences<true>(x, y), _mm256_setzero_si256())
+                           : _mm256_cmpeq_epi8(x, y);
+    return _mm256_and_si256(equal, x);
+  }
+  TANSEL_AVX2 static __m256i Min(__m256i x, __m256i y) { return _mm256_min_epu8(x, y); }
+  TANSEL_AVX2 static bool HasZero(__m256i v) { return ZeroLanes(v) != 0; }
+  TANSEL_AVX2 static uint32_t Stops(__m256i x, __m256i y) { return ZeroLanes(Kept(x, y)); }
+  TANSEL_AVX2 static size_t FirstZero(__m256i k0, __m256i k1, __m256i k2, __m256i k3) {
+    uint64_t low = ZeroLanes(k0) | static_cast<uint64_t>(ZeroLanes(k1)) << 32;
+    if (low != 0) return static_cast<size_t>(std::countr_zero(low));
+    uint64_t high = ZeroLanes(k2) | static_cast<uint64_t>(ZeroLanes(k3)) << 32;
+    return 2 * kWide + static_cast<size_t>(std::countr_zero(high));
+  }
+  TANSEL_AVX2 static uint32_t ZeroLanes(__m256i v) {
+    return static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_setzero_si256())));
+  }
+  static bool Any(uint32_t m) { return m != 0; }
+  static size_t First(uint32_t m) { return static_cast<size_t>(std::countr_zero(m)); }
+  // The wide block that ends where the room does, its lanes before a and b masked off (they hold
+  // bytes already compared, inside both strings); where that block would start before the strings
+  // or in the page before, a 16-byte block.
+  TANSEL_AVX2 static bool Tail(const unsigned char* a, const unsigned char* b, size_t before,
+                               size_t room, size_t* step) {
+    uint32_t stops;
+    size_t back = kWide - room;
+    if (before >= back && PageRest(a - back) >= kWide && PageRest(b - back) >= kWide) {
+      stops = Stops(LoadWide(a - back), LoadWide(b - back)) >> back;
+      *step = room;
     } else if (room >= kNarrow) {
-      uint32_t stops = NarrowStops<folded>(a + i, b + i);
-      if (stops == 0) {
-        i += kNarrow;
-        continue;
-      }
-      i += static_cast<size_t>(std::countr_zero(stops));
-    } else if (i >= n) {
-      return 0;
+      stops = NarrowStops<folded>(a, b);
+      *step = kNarrow;
+    } else {
+      return false;
     }
-    // a[i] and b[i] are there: at a stopping lane, or a single step near a page end or the bound.
-    int d = Mapped(folded, a[i]) - Mapped(folded, b[i]);
-    if (d != 0 || a[i] == 0) return d;
-    ++i;
+    if (stops == 0) return false;
+    *step = static_cast<size_t>(std::countr_zero(stops));
+    return true;
   }
-}
+  static unsigned char Map(unsigned char c) { return Mapped(folded, c); }
+};
 
-constexpr int64_t kWhole = INT64_MAX;
-
-// Without a bound, with the first block looked at before the loop is entered: most strings end or
-// differ there, and this spares short ones the loop's set-up.
-template <bool folded>
-TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWideWhole(const char* sa,
-                                                                         const char* sb) {
-  auto* a = reinterpret_cast<const unsigned char*>(sa);
-  auto* b = reinterpret_cast<const unsigned char*>(sb);
-  if (PageRest(a) >= kWide && PageRest(b) >= kWide) {
-    uint32_t stops = WideStops<folded>(LoadWide(a), LoadWide(b));
-    if (stops != 0) {
-      size_t k = static_cast<size_t>(std::countr_zero(stops));
-      int d = Mapped(folded, a[k]) - Mapped(folded, b[k]);
-      if (d != 0 || a[k] == 0) return d;
-    }
-  }
-  return CompareWide<folded>(sa, sb, kWhole);
-}
-
-constexpr ByteCompareCode kAvx2Code = {CompareWideWhole<false>, CompareWide<false>,
-                                       CompareWideWhole<true>, CompareWide<true>};
+constexpr ByteCompareCode kAvx2Code = {
+    CompareWholeBlocks<WideBlocks<false>>, CompareBlocks<WideBlocks<false>>,
+    CompareWholeBlocks<WideBlocks<true>>, CompareBlocks<WideBlocks<true>>};
 
 }  // namespace
 

@@ -1,12 +1,19 @@
 // Byte strings: allocation, length, copying and appending.
+#include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstring>
 
+#include "platform/cpu_features.h"
 #include "strings/byte_blocks_internal.h"
+#include "strings/byte_copy_internal.h"
 #include "strings/byte_string.h"
 #include "strings/byte_string_internal.h"
 #include "strings/format.h"
 #include "strings/memory.h"
+
+#define TANSEL_COPY_TARGET
+#include "strings/byte_copy_loop_internal.h"
 
 char* StrAlloc(int n) {
   if (n < 0) return nullptr;
@@ -56,7 +63,89 @@ inline void Move(char* dst, const char* src, size_t n) {
   }
 }
 
+// The baseline's blocks for the shared copy loop: sixteen bytes in the vectors every target has.
+struct BaselineCopyBlocks {
+  static constexpr size_t kWidth = kLanes;
+  static_assert(kWidth <= kCopyDistance);
+  __attribute__((no_sanitize("address"))) static Lanes Load(const char* p) { return ::Load(p); }
+  static void Store(char* p, Lanes v) { ::Store(p, v); }
+  static Lanes Min(Lanes x, Lanes y) { return x < y ? x : y; }
+  static bool HasZero(Lanes v) { return AnyLane(Terminators(v)); }
+  static size_t FirstZero4(Lanes x0, Lanes x1, Lanes x2, Lanes x3) {
+    if (HasZero(x0)) return FirstLane(Terminators(x0));
+    if (HasZero(x1)) return kLanes + FirstLane(Terminators(x1));
+    if (HasZero(x2)) return 2 * kLanes + FirstLane(Terminators(x2));
+    return 3 * kLanes + FirstLane(Terminators(x3));
+  }
+  static size_t FirstZero(Lanes v, size_t from) {
+    constexpr Lanes kIndex = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    Lanes zeros =
+        Terminators(v) & reinterpret_cast<Lanes>(kIndex >= static_cast<unsigned char>(from));
+    return AnyLane(zeros) ? FirstLane(zeros) : kWidth;
+  }
+};
+
+size_t CopyBaseline(char* dst, const char* src, size_t bound) {
+  return CopyBlocks<BaselineCopyBlocks>(dst, src, bound);
+}
+
+constexpr ByteCopyCode kBaselineCode = {CopyBaseline};
+
+const ByteCopyCode* ChooseCode() {
+  const ByteCopyCode* wide = Avx2ByteCopyCode();
+  return wide != nullptr && CpuRunsAvx2() ? wide : &kBaselineCode;
+}
+
+extern const ByteCopyCode kChoosingCode;
+
+// The path every copy takes: first a table that makes the choice, then the chosen one. Threads
+// that race to the first call choose alike, so a relaxed store is enough.
+std::atomic<const ByteCopyCode*> g_code{&kChoosingCode};
+
+const ByteCopyCode& Chosen() {
+  const ByteCopyCode* code = ChooseCode();
+  g_code.store(code, std::memory_order_relaxed);
+  return *code;
+}
+
+const ByteCopyCode kChoosingCode = {
+    [](char* dst, const char* src, size_t bound) { return Chosen().copy(dst, src, bound); }};
+
+// Whether the copy loop may serve a copy from src to dst: dst starts far enough below src that no
+// store reaches a byte still to be read. Otherwise (dst above src, where the regions may overlap)
+// the length comes first and the bytes are moved as memmove moves them.
+inline bool CopiesInOnePass(const char* dst, const char* src) {
+  auto d = reinterpret_cast<uintptr_t>(dst);
+  auto s = reinterpret_cast<uintptr_t>(src);
+  return s >= d && s - d >= kCopyDistance;
+}
+
+// Copies src (not null) to dst, at most bound bytes, then a terminator; the bytes before it.
+inline size_t CopyBounded(char* dst, const char* src, size_t bound) {
+  // Strings are mostly short: their length comes from the head, and one short move copies them.
+  int head = ShortLength(src);
+  if (head >= 0 && head < kShort) {
+    size_t n = std::min(static_cast<size_t>(head), bound);
+    MoveShort(dst, src, n);
+    dst[n] = 0;
+    return n;
+  }
+  if (CopiesInOnePass(dst, src))
+    return g_code.load(std::memory_order_relaxed)->copy(dst, src, bound);
+  size_t n = bound > static_cast<size_t>(INT32_MAX)
+                 ? LengthOf(src)
+                 : static_cast<size_t>(StrLengthN(src, static_cast<int>(bound)));
+  Move(dst, src, n);
+  dst[n] = 0;
+  return n;
+}
+
 }  // namespace
+
+bool ByteCopyUsesWidePath() {
+  if (g_code.load(std::memory_order_relaxed) == &kChoosingCode) Chosen();
+  return g_code.load(std::memory_order_relaxed) != &kBaselineCode;
+}
 
 int StrLength(const char* s) {
   return s == nullptr ? 0 : static_cast<int>(LengthOf(s));
@@ -71,22 +160,12 @@ int StrLengthN(const char* s, int max) {
 
 void StrCopy(char* dst, const char* src) {
   if (dst == nullptr) return;
-  src = OrEmpty(src);
-  Move(dst, src, LengthOf(src) + 1);
+  CopyBounded(dst, OrEmpty(src), SIZE_MAX);
 }
 
 int StrCopyN(char* dst, const char* src, int size) {
   if (dst == nullptr || size <= 0) return 0;
-  src = OrEmpty(src);
-  int n = ShortLength(src);
-  if (n < 0 || (n == kShort && size - 1 > kShort)) {
-    n = StrLengthN(src, size - 1);
-  } else if (n > size - 1) {
-    n = size - 1;
-  }
-  Move(dst, src, static_cast<size_t>(n));
-  dst[n] = 0;
-  return n;
+  return static_cast<int>(CopyBounded(dst, OrEmpty(src), static_cast<size_t>(size) - 1));
 }
 
 void StrTruncate(char* s, int n) {
@@ -108,19 +187,15 @@ int DestinationLength(const char* dst) {
 int StrAppend(char* dst, const char* src) {
   if (dst == nullptr) return 0;
   int length = DestinationLength(dst);
-  int extra = StrLength(src);
-  if (extra > 0) Move(dst + length, src, static_cast<size_t>(extra) + 1);
-  return length + extra;
+  return length + static_cast<int>(CopyBounded(dst + length, OrEmpty(src), SIZE_MAX));
 }
 
 int StrAppendN(char* dst, const char* src, int size) {
   if (dst == nullptr) return 0;
   int length = DestinationLength(dst);
   if (length >= size - 1) return length;  // full already, or a size of 0 or less
-  int extra = StrLengthN(src, size - 1 - length);
-  if (extra > 0) std::memmove(dst + length, src, static_cast<size_t>(extra));
-  dst[length + extra] = 0;
-  return length + extra;
+  size_t room = static_cast<size_t>(size - 1 - length);
+  return length + static_cast<int>(CopyBounded(dst + length, OrEmpty(src), room));
 }
 
 int StrAppendLimited(char* dst, const char* src, int maxCopy, int size) {
@@ -160,7 +235,7 @@ int FormatBounded(char* buffer, int size, const char* format, ...) {
 }  // namespace
 
 int StrAppendInt(char* dst, int value, int size) {
-  char scratch[16];
+  char scratch[kShort];  // as wide as the head a copy reads at once
   FormatBounded(scratch, sizeof scratch, "%d", value);
   return StrAppendN(dst, scratch, size);
 }

@@ -350,4 +350,79 @@ TEST(ByteStringDifferential, CopiesAroundPageEndsAndOverlapping) {
   }
 }
 
+// Copies and appends of texts that end on the last bytes of a page an unreadable page follows, at
+// every distance from that end and at lengths that cross several blocks: a block read past the
+// page end faults. Then the same texts copied within their page to a destination below or above
+// them, overlapping or not, bounded or not: the result is memmove's.
+TEST(ByteStringDifferential, CopiesBesideAnUnreadablePage) {
+  struct Page {
+    char* end;
+    ~Page() { TestFreeGuardedPage(end); }
+  } page{TestGuardedPage()};
+  char* end = page.end;
+  ASSERT_NE(end, nullptr);
+  std::mt19937 rng(0x9A6E);
+  auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+  for (int length = 0; length <= 700; length += 1 + length / 12) {
+    for (int gap = 0; gap < 70; gap += 1 + gap / 6) {
+      std::string s(static_cast<size_t>(length), ' ');
+      for (char& c : s) c = static_cast<char>(1 + below(255));
+      for (int k = 1; k <= 800; ++k) end[-k] = static_cast<char>(1 + below(255));
+      char* src = end - gap - 1 - length;
+      std::memcpy(src, s.c_str(), s.size() + 1);
+      int size = below(length + 40) - 2;
+      int want = size <= 0 ? 0 : std::min(length, size - 1);
+      SCOPED_TRACE(testing::Message() << "length " << length << " gap " << gap << " size " << size);
+
+      std::string copy(s.size() + 8, '#');
+      StrCopy(copy.data(), src);
+      EXPECT_EQ(copy, s + '\0' + std::string(7, '#'));
+
+      std::string bounded(static_cast<size_t>(std::max(size, 0)) + 8, '#');
+      EXPECT_EQ(StrCopyN(bounded.data(), src, size), want);
+      std::string expected(bounded.size(), '#');
+      if (size > 0) {
+        std::memcpy(expected.data(), s.data(), static_cast<size_t>(want));
+        expected[static_cast<size_t>(want)] = 0;
+      }
+      EXPECT_EQ(bounded, expected);
+
+      std::string head(static_cast<size_t>(below(40)), 'h');
+      std::string appended = head + std::string(s.size() + 8, '#');
+      appended[head.size()] = 0;
+      EXPECT_EQ(StrAppend(appended.data(), src), static_cast<int>(head.size() + s.size()));
+      EXPECT_EQ(appended, head + s + '\0' + std::string(7, '#'));
+
+      int appendSize = static_cast<int>(head.size()) + size;
+      std::string appendedN = head + std::string(static_cast<size_t>(std::max(size, 0)) + 8, '#');
+      appendedN[head.size()] = 0;
+      int total = StrAppendN(appendedN.data(), src, appendSize);
+      int room = std::max(0, appendSize - 1 - static_cast<int>(head.size()));
+      int added = std::min(length, room);
+      EXPECT_EQ(total, static_cast<int>(head.size()) + added);
+      EXPECT_EQ(std::string(appendedN.c_str()), head + s.substr(0, static_cast<size_t>(added)));
+
+      // Within the page: the destination up to 300 bytes below or above the text.
+      int shift = below(601) - 300;
+      if (src + shift + length + 1 <= end && src + shift >= end - 4000 && src + shift != src) {
+        std::string before(end - 4000, end);
+        std::string after = before;
+        size_t at = static_cast<size_t>(src - (end - 4000));
+        bool bound = below(2) == 0;
+        int limit = below(length + 2) + 1;
+        int n = bound ? std::min(length, limit - 1) : length;
+        std::memmove(after.data() + at + shift, s.data(), static_cast<size_t>(n));
+        after[at + static_cast<size_t>(shift + n)] = 0;
+        if (bound) {
+          EXPECT_EQ(StrCopyN(src + shift, src, limit), n) << "shift " << shift;
+        } else {
+          StrCopy(src + shift, src);
+        }
+        EXPECT_EQ(std::string(end - 4000, end), after) << "shift " << shift << " bound " << bound;
+      }
+      if (HasFailure()) return;
+    }
+  }
+}
+
 }  // namespace

@@ -1,0 +1,122 @@
+// The byte-string copy loop shared by every code path: it finds the terminator in the same pass as
+// the copy. A path supplies its blocks as a record of static inline functions and instantiates the
+// loop in its own source, which defines TANSEL_COPY_TARGET first (the path's target attribute, or
+// nothing). Not part of the library's interface.
+//
+// What a Blocks record offers:
+//   kWidth                     bytes in a block, a power of two, at most 2 * kLanes
+//   Block Load(p), Store(p, v) a block from p (p's page holds it), and to p
+//   Block Min(x, y)            the lane-wise smaller byte
+//   bool HasZero(v)            whether a lane of v is zero
+//   size_t FirstZero(v, from)  the first zero lane of v at or after lane `from`, or kWidth
+//   size_t FirstZero4(x0, x1, x2, x3)
+//                              the first zero lane of four consecutive blocks (one has one)
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "strings/byte_blocks_internal.h"
+
+#ifndef TANSEL_COPY_TARGET
+#error "define TANSEL_COPY_TARGET (the path's target attribute, or nothing) before this header"
+#endif
+
+namespace {
+
+// The last bytes of a copy: x is the block at src + i, which holds a terminator or reaches the
+// bound. Copies up to the terminator or the bound, whichever comes first, and ends the copy.
+template <typename Blocks, typename Block>
+TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i, size_t bound,
+                                            Block x, size_t from) {
+  size_t n = std::min(Blocks::FirstZero(x, from) - from, bound - i);
+  MoveShort(dst + i, src + i, n);
+  dst[i + n] = 0;
+  return i + n;
+}
+
+// Copies src to dst up to its terminator or at most bound bytes, and ends the copy with a
+// terminator; the bytes copied before it. dst + Blocks::kWidth <= src: each block's bytes are read
+// before any store can reach them (a store at dst + i lands below src + i - kWidth + 1).
+//
+// Source blocks are read only inside src's page (the bound limits what is copied, not what is
+// read), or, near its end, as the block that ends at the page end when all its bytes belong to
+// the string or that page.
+//
+// Only Blocks::Load reads past the terminator (it is exempt from AddressSanitizer); the stores are
+// checked like any others.
+template <typename Blocks>
+TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  size_t i = 0;
+  for (;;) {
+    size_t page = PageRest(src + i);
+    if (page >= kWidth) {
+      // Whole blocks up to the page end or the bound.
+      size_t end = i + std::min(page, bound - i);
+      auto x = Blocks::Load(src + i);
+      if (Blocks::HasZero(x) || end - i < kWidth) {
+        return FinishCopy<Blocks>(dst, src, i, bound, x, 0);
+      }
+      Blocks::Store(dst + i, x);
+      // On from the first block boundary of src: its reads then never straddle two cache lines
+      // (a few bytes are copied twice, which the distance between dst and src allows).
+      i += kWidth - (reinterpret_cast<uintptr_t>(src + i) & (kWidth - 1));
+      for (size_t quads = (end - i) / (4 * kWidth); quads > 0; --quads) {
+        auto x0 = Blocks::Load(src + i);
+        auto x1 = Blocks::Load(src + i + kWidth);
+        auto x2 = Blocks::Load(src + i + 2 * kWidth);
+        auto x3 = Blocks::Load(src + i + 3 * kWidth);
+        if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3)))) {
+          // The terminator is in these blocks: the blocks before its own are stored whole, and
+          // the block that ends at the terminator, read before any store, ends the copy.
+          size_t k = Blocks::FirstZero4(x0, x1, x2, x3);
+          if (k < kWidth) return FinishCopy<Blocks>(dst, src, i, bound, x0, 0);
+          auto last = Blocks::Load(src + i + k + 1 - kWidth);
+          Blocks::Store(dst + i, x0);
+          if (k >= 2 * kWidth) Blocks::Store(dst + i + kWidth, x1);
+          if (k >= 3 * kWidth) Blocks::Store(dst + i + 2 * kWidth, x2);
+          Blocks::Store(dst + i + k + 1 - kWidth, last);
+          return i + k;
+        }
+        Blocks::Store(dst + i, x0);
+        Blocks::Store(dst + i + kWidth, x1);
+        Blocks::Store(dst + i + 2 * kWidth, x2);
+        Blocks::Store(dst + i + 3 * kWidth, x3);
+        i += 4 * kWidth;
+      }
+      while (end - i >= kWidth) {
+        x = Blocks::Load(src + i);
+        if (Blocks::HasZero(x)) return FinishCopy<Blocks>(dst, src, i, bound, x, 0);
+        Blocks::Store(dst + i, x);
+        i += kWidth;
+      }
+      continue;  // the page or the bound is reached: measure again
+    }
+    size_t back = kWidth - page;
+    if (i >= back) {
+      // The block that ends at the page end; its first lanes hold bytes already copied.
+      auto x = Blocks::Load(src + i - back);
+      if (Blocks::FirstZero(x, back) < kWidth || bound - i <= page) {
+        return FinishCopy<Blocks>(dst, src, i, bound, x, back);
+      }
+      MoveShort(dst + i, src + i, page);
+      i += page;
+      continue;
+    }
+    // Near a page end at the start of the string: single bytes.
+    for (size_t stop = i + page; i < stop; ++i) {
+      if (i == bound) break;
+      char c = src[i];
+      dst[i] = c;
+      if (c == 0) return i;
+    }
+    if (i == bound) {
+      dst[i] = 0;
+      return i;
+    }
+  }
+}
+
+}  // namespace
