@@ -5,8 +5,6 @@
 // host block does not belong.
 #pragma once
 
-#include "platform/win_module.h"
-
 struct TaskMemoryWatcher {
   void (*allocated)(void* block);  // after the task allocator made block
   bool (*freeing)(void* block);    // before block is freed: false leaves it alone (not freed)
@@ -22,6 +20,6 @@ TaskMemoryWatcher WatchTaskMemory(TaskMemoryWatcher watcher);
 // answers false the block is left alone. Null stops the watch. One filter at a time, for any
 // number of modules. False when the module's frees cannot be watched (on Windows each module
 // carries the library's heap table of its own, found through its symbol table; a stripped module
-// has none).
+// has none). module is the module's handle (HMODULE; this header is also read beside Windows' own).
 typedef bool (*HeapFreeFilter)(void* block);
-bool FilterLibraryHeapFrees(HMODULE module, HeapFreeFilter filter);
+bool FilterLibraryHeapFrees(void* module, HeapFreeFilter filter);

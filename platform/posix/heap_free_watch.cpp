@@ -15,7 +15,7 @@ void FilteredFree(void* block) {
 
 }  // namespace
 
-bool FilterLibraryHeapFrees(HMODULE, HeapFreeFilter filter) {
+bool FilterLibraryHeapFrees(void*, HeapFreeFilter filter) {
   if (filter != nullptr && g_platformCalls.Free != FilteredFree) {
     g_passOn = g_platformCalls.Free;
     g_platformCalls.Free = FilteredFree;

@@ -4,6 +4,7 @@
 // modules), so the frees the filter lets through go to the first entry replaced.
 #include "platform/platform_calls.h"
 #include "platform/task_memory_watch.h"
+#include "platform/win_module.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ void FilteredFree(void* block) {
 
 }  // namespace
 
-bool FilterLibraryHeapFrees(HMODULE module, HeapFreeFilter filter) {
+bool FilterLibraryHeapFrees(void* module, HeapFreeFilter filter) {
   auto* table = static_cast<PlatformCalls*>(ModuleSymbolAddress(module, "g_platformCalls"));
   if (table == nullptr) return false;
   if (table->Free != FilteredFree) {
