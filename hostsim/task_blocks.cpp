@@ -88,8 +88,14 @@ SimTaskBlocks::SimTaskBlocks() : outer(g_tracker) {
 
 SimTaskBlocks::~SimTaskBlocks() {
   Reclaim();
-  // Trackers end in the reverse order of their making.
-  g_tracker = outer;
+  // Out of the chain, wherever it is in it: hosts need not end in the reverse order of their
+  // making.
+  for (SimTaskBlocks** link = &g_tracker; *link != nullptr; link = &(*link)->outer) {
+    if (*link == this) {
+      *link = outer;
+      break;
+    }
+  }
 }
 
 void* SimTaskBlocks::Alloc(size_t bytes, bool hostKeeps) {

@@ -42,7 +42,7 @@ class SimTaskBlocks {
   SimTaskBlocks(const SimTaskBlocks&) = delete;
   SimTaskBlocks& operator=(const SimTaskBlocks&) = delete;
 
-  SimTaskBlocks* const outer;  // the tracker that was innermost before this one
+  SimTaskBlocks* outer;  // the next older live tracker (the watch's chain, newest first)
 
   // A new tracked block of bytes bytes; null when refused. hostKeeps: the host frees it itself
   // (its memory is shared), else the client must.
