@@ -38,6 +38,13 @@ else()
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The simulator with the sanitizers' run-times, which tansel-hostsim runs modules built with
+  # tansel_add_plugin's SANITIZE in: beside it, where it looks.
+  if(TARGET tansel-hostsim-asan)
+    set_target_properties(tansel-hostsim-asan PROPERTIES
+      INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+    install(TARGETS tansel-hostsim-asan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
   # NetLib is loaded from beside the platform library.
   install(TARGETS tansel_netlib LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(TARGETS tansel_plugin tansel_host_server LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})

@@ -61,14 +61,27 @@ function(_tansel_split_debug_info target)
     VERBATIM)
 endfunction()
 
-# tansel_add_plugin(NAME SOURCES source... [RESOURCES script] [EXCLUDE_FROM_ALL]): a plug-in
-# module the host loads. It links the library, hides every symbol but F_ApiClientInit (kept from
-# the library's archive and exported by the version script), refuses undefined symbols at link
-# time, and compiles the version resource the library reads to describe the client to the host.
+# tansel_add_plugin(NAME SOURCES source... [RESOURCES script] [EXCLUDE_FROM_ALL] [SANITIZE]): a
+# plug-in module the host loads. It links the library, hides every symbol but F_ApiClientInit
+# (kept from the library's archive and exported by the version script), refuses undefined symbols
+# at link time, and compiles the version resource the library reads to describe the client to the
+# host. SANITIZE builds the module's own code with AddressSanitizer (LeakSanitizer included) and
+# UndefinedBehaviorSanitizer, for tansel-hostsim, which runs such a module in tansel-hostsim-asan:
+# a read of freed memory, an overflow, a leak or undefined behaviour fails the check it happens in.
+# Not for the module the host gets: the sanitizers' run-times are not in the host's process.
 function(tansel_add_plugin name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "EXCLUDE_FROM_ALL" "RESOURCES" "SOURCES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "EXCLUDE_FROM_ALL;SANITIZE" "RESOURCES" "SOURCES")
   if(NOT arg_SOURCES)
     message(FATAL_ERROR "tansel_add_plugin(${name}): SOURCES is required")
+  endif()
+  if(arg_SANITIZE AND WIN32)
+    message(FATAL_ERROR "tansel_add_plugin(${name}): SANITIZE is not available for Windows: "
+      "mingw-w64 has no AddressSanitizer. Build the plug-in for Linux with SANITIZE and run it in "
+      "tansel-hostsim there; leave SANITIZE out of the Windows build.")
+  endif()
+  if(arg_SANITIZE AND NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    message(FATAL_ERROR "tansel_add_plugin(${name}): SANITIZE needs GCC or Clang "
+      "(${CMAKE_CXX_COMPILER_ID} has no AddressSanitizer here)")
   endif()
   set(exclude)
   if(arg_EXCLUDE_FROM_ALL)
@@ -91,6 +104,13 @@ function(tansel_add_plugin name)
       -Wl,--undefined=F_ApiClientInit
       -Wl,--version-script=${TANSEL_EXPORTS_MAP}
       -Wl,--no-undefined)
+  endif()
+  if(arg_SANITIZE)
+    # The shared run-times, which the simulator built with them provides (Clang links modules to
+    # them only when asked).
+    set(sanitize -fsanitize=address,undefined -fno-sanitize-recover=all)
+    target_compile_options(${name} PRIVATE ${sanitize} -fno-omit-frame-pointer)
+    target_link_options(${name} PRIVATE ${sanitize} $<$<CXX_COMPILER_ID:Clang>:-shared-libsan>)
   endif()
   _tansel_refuse_stray_callbacks(${name})
   if(arg_RESOURCES)

@@ -244,6 +244,18 @@ size_t SimHost::BlocksFreedByClient() const {
   return state_->blocks.FreedByClient();
 }
 
+size_t SimHost::BlocksFreedWrongly() const {
+  return state_->blocks.FreedWrongly();
+}
+
+const std::vector<SimMemoryFault>& SimHost::MemoryFaults() const {
+  return state_->blocks.Faults();
+}
+
+void SimHost::CheckSharedBlocks() {
+  state_->blocks.CheckSharedBlocks();
+}
+
 bool SimHost::BlockFreed(size_t index) const {
   return state_->blocks.Freed(index);
 }

@@ -17,6 +17,7 @@
 #include "bridge/host_interfaces.h"
 #include "bridge/sink_interfaces.h"
 #include "hostsim/document_file.h"
+#include "hostsim/task_blocks.h"
 
 // How a slot answers instead of doing its work.
 enum class SimFault {
@@ -126,8 +127,13 @@ class SimHost {
   // The host frees the blocks it handed out while its memory was shared itself; the others are the
   // client's to free.
   size_t BlocksHandedOut() const;
-  size_t BlocksFreedByClient() const;
-  bool BlockFreed(size_t index) const;  // in hand-out order
+  size_t BlocksFreedByClient() const;   // given back with CoTaskMemFree
+  size_t BlocksFreedWrongly() const;    // freed through the library's heap instead (and not since)
+  bool BlockFreed(size_t index) const;  // given back; in hand-out order
+  // What the client did wrong with the host's memory and the task allocator, in order; writes
+  // into shared blocks are found by CheckSharedBlocks (after each call into the client).
+  const std::vector<SimMemoryFault>& MemoryFaults() const;
+  void CheckSharedBlocks();
   // Frees the blocks the client never gave back and forgets every block (the counts above start
   // again from 0): for after they were reported.
   void ReclaimBlocks();

@@ -19,9 +19,11 @@
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
 #include "hostsim/sim_paths.h"
+#include "hostsim/task_blocks.h"
 #include "hostsim/validate.h"
 #include "platform/child_process.h"
 #include "platform/command_line.h"
+#include "platform/sanitizer_runtime.h"
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
@@ -113,6 +115,37 @@ void PrintOutput(const SimHost& host, const SimHostText& text, size_t& messages,
   if (!any && none != nullptr) std::printf("  %s\n", none);
 }
 
+// Names each kind of fault the plug-in made with the host's memory, with how often; true when
+// there was one.
+bool ReportMemoryFaults(SimHost& host) {
+  host.CheckSharedBlocks();
+  const struct {
+    SimMemoryFault fault;
+    const char* text;
+  } kinds[] = {
+      {SimMemoryFault::kLibraryFree,
+       "freed %zu memory block(s) the host handed out with the library's allocator (MemFree) "
+       "instead of giving them back to the host (CoTaskMemFree)"},
+      {SimMemoryFault::kNotHostBlock,
+       "gave CoTaskMemFree %zu block(s) the host never handed out (left alone)"},
+      {SimMemoryFault::kGivenBackTwice,
+       "gave %zu memory block(s) back to the host (CoTaskMemFree) a second time"},
+      {SimMemoryFault::kWroteSharedText,
+       "wrote into %zu property string(s) the host handed it (shared memory: the host's own)"},
+  };
+  bool any = false;
+  for (const auto& kind : kinds) {
+    size_t count = 0;
+    for (SimMemoryFault fault : host.MemoryFaults()) count += fault == kind.fault ? 1 : 0;
+    if (count == 0) continue;
+    std::fprintf(stderr, "tansel-hostsim: the plug-in ");
+    std::fprintf(stderr, kind.text, count);
+    std::fprintf(stderr, "\n");
+    any = true;
+  }
+  return any;
+}
+
 // A host runs in its user's locale, and ICU's default follows it. Started from a POSIX shell
 // without one, ICU would pick en_US_POSIX, whose collation orders every capital before every small
 // letter; the simulator then runs as a US English host does.
@@ -153,6 +186,8 @@ int main(int argc, char** argv) {
   UseHostLocale();
   CatchStructuredExceptions();  // a plug-in's fatal error stops where we call it
   const std::string dataParent = SimDataParent(reinterpret_cast<const void*>(&Usage));
+  // Watched from before any module is loaded, the task allocator knows every block it made.
+  SimWatchTaskMemory();
   if (argc > 1 && std::strcmp(argv[1], "--run-check") == 0) return RunCheck(argc, argv, dataParent);
   std::string pluginPath = SimDefaultPlugin(reinterpret_cast<const void*>(&Usage));
   std::vector<std::string> files;
@@ -292,6 +327,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tansel-hostsim: plug-in module %s: no such file\n", pluginPath.c_str());
     return kBadInput;
   }
+  if (ModuleFileUsesAddressSanitizer(pluginPath.c_str()) && !ProcessHasAddressSanitizer()) {
+    std::fprintf(stderr,
+                 "tansel-hostsim: plug-in module %s is built with AddressSanitizer: run it with "
+                 "tansel-hostsim-asan, the simulator built with it (beside this one)\n",
+                 pluginPath.c_str());
+    return kBadInput;
+  }
   HMODULE module = LoadLibraryA(pluginPath.c_str());
   if (module == nullptr) {
     std::fprintf(stderr,
@@ -310,6 +352,7 @@ int main(int argc, char** argv) {
   }
 
   int status = kOk;
+  const bool heapWatched = SimWatchLibraryHeap(module);
   {
     SimHost host;
     host.AddDocuments(documents);
@@ -363,13 +406,20 @@ int main(int argc, char** argv) {
                    "tansel-hostsim: the plug-in kept %d host reference(s) after shut-down\n", kept);
       status = kPluginFailed;
     }
-    if (host.BlocksFreedByClient() != host.BlocksHandedOut()) {
+    if (ReportMemoryFaults(host)) status = kPluginFailed;
+    if (host.BlocksFreedByClient() + host.BlocksFreedWrongly() != host.BlocksHandedOut()) {
       std::fprintf(stderr,
                    "tansel-hostsim: the plug-in gave back %zu of the %zu memory block(s) the host "
                    "handed out\n",
-                   host.BlocksFreedByClient(), host.BlocksHandedOut());
+                   host.BlocksFreedByClient(), host.BlocksHandedOut() - host.BlocksFreedWrongly());
       status = kPluginFailed;
       host.ReclaimBlocks();  // reported: not again as a leak
+    }
+    if (!heapWatched) {
+      std::fprintf(stderr,
+                   "tansel-hostsim: note: host blocks freed with the library's allocator are not "
+                   "seen: %s has no symbol table (stripped)\n",
+                   pluginPath.c_str());
     }
     if (kept == 0 && status == kOk) {
       std::printf("Shut down: the plug-in gave back every host reference.\n");

@@ -124,7 +124,23 @@ struct Session {
   // For each interface (and the object's IUnknown, last): the callback during which the plug-in
   // last took a reference it still held when the callback returned.
   std::array<std::string, kHostInterfaceCount + 1> takenDuring;
+  size_t memoryFaultsSeen = 0;  // of the host's memory faults, those reported
 };
+
+std::string MemoryFaultText(SimMemoryFault fault) {
+  switch (fault) {
+    case SimMemoryFault::kLibraryFree:
+      return "freed a memory block the host handed out with the library's allocator (MemFree) "
+             "instead of giving it back to the host (CoTaskMemFree)";
+    case SimMemoryFault::kNotHostBlock:
+      return "gave CoTaskMemFree a block the host never handed out (the block was left alone)";
+    case SimMemoryFault::kGivenBackTwice:
+      return "gave a memory block back to the host (CoTaskMemFree) a second time";
+    case SimMemoryFault::kWroteSharedText:
+      return "wrote into a property string the host handed it (shared memory: the host's own)";
+  }
+  return "misused the host's memory";
+}
 
 int64_t TotalCalls(const SimHost& host) {
   int64_t total = 0;
@@ -199,6 +215,7 @@ class Validator {
     if (active_ != nullptr) {
       for (int i = 0; i <= kHostInterfaceCount; ++i) refs[i] = active_->host->Outstanding(i);
       foreign = active_->host->ForeignThreadCalls().size();
+      MemoryFaults(*active_, "before " + what);  // none expected: not the plug-in's code
     }
     bool returned = false;
     try {
@@ -224,6 +241,7 @@ class Validator {
                 "during " +
                 what + " (the connection is single-threaded)");
       }
+      MemoryFaults(*active_, "during " + what);
     }
     return returned;
   }
@@ -264,14 +282,21 @@ class Validator {
     Call("the sink's release", [&] { s.host->ReleaseSink(); });
   }
 
-  // The text is the host's: the plug-in may read it during the call, never write into it.
+  // The text is the host's: the plug-in may read it during the call, never write into it nor keep
+  // it. It lives in a block of its own that is freed when the callback returns, so that a
+  // plug-in reading it later reads freed memory, which the sanitizers report.
   void Notify(Session& s, int32_t number, ObjectId object, const char* text, int32_t value) {
     const std::string what = "\"Notify\"(" + std::to_string(number) + ", " +
                              std::to_string(object) + ", " + Shown(text) + ", " +
                              std::to_string(value) + ")";
     const std::string before = text != nullptr ? std::string(text, std::strlen(text) + 1) : "";
-    Call(what, [&] { s.host->SendNotify(number, object, text, value); });
-    if (text != nullptr && std::memcmp(before.data(), text, before.size()) != 0) {
+    std::unique_ptr<char[]> handed;
+    if (text != nullptr) {
+      handed = std::make_unique<char[]>(before.size());
+      std::memcpy(handed.get(), before.data(), before.size());
+    }
+    Call(what, [&] { s.host->SendNotify(number, object, handed.get(), value); });
+    if (text != nullptr && std::memcmp(before.data(), handed.get(), before.size()) != 0) {
       Finding(what + " wrote into the notification text the host handed it");
     }
   }
@@ -384,15 +409,33 @@ class Validator {
               " time(s)");
     }
     if (host.HasSink()) Finding("the sink outlived the host's last release");
+    MemoryFaults(s, "after shut-down");
     if (s.shared) {
       if (host.BlocksFreedByClient() != 0) {
         Finding("freed " + std::to_string(host.BlocksFreedByClient()) +
                 " block(s) of the host's shared memory");
       }
-    } else if (host.BlocksFreedByClient() != host.BlocksHandedOut()) {
+    } else if (host.BlocksFreedByClient() + host.BlocksFreedWrongly() != host.BlocksHandedOut()) {
+      // Blocks freed with the wrong allocator were named as such when it happened.
+      std::string wrongly;
+      if (host.BlocksFreedWrongly() != 0) {
+        wrongly = " (and freed " + std::to_string(host.BlocksFreedWrongly()) +
+                  " with the library's allocator)";
+      }
       Finding("gave back " + std::to_string(host.BlocksFreedByClient()) + " of the " +
-              std::to_string(host.BlocksHandedOut()) + " memory block(s) the host handed out");
+              std::to_string(host.BlocksHandedOut()) + " memory block(s) the host handed out" +
+              wrongly);
       s.host->ReclaimBlocks();  // reported: not again as a leak
+    }
+  }
+
+  // The plug-in's faults with the host's memory since the last look, each named with when it
+  // happened.
+  void MemoryFaults(Session& s, const std::string& when) {
+    s.host->CheckSharedBlocks();
+    const std::vector<SimMemoryFault>& faults = s.host->MemoryFaults();
+    for (; s.memoryFaultsSeen < faults.size(); ++s.memoryFaultsSeen) {
+      Finding(MemoryFaultText(faults[s.memoryFaultsSeen]) + ", " + when);
     }
   }
 
@@ -596,6 +639,8 @@ int RunValidationCheck(const std::string& module, int index, uint32_t seed, int 
   const std::vector<CheckDef> checks = Checks(strictness);
   if (index < 0 || static_cast<size_t>(index) >= checks.size()) return 3;
 
+  // Watched from before the module is loaded, the task allocator knows every block it made.
+  SimWatchTaskMemory();
   // Loading runs the module's own start-up code: it may crash or exit too.
   progress.Write(ProgressKind::kLoading, "loading the module");
   HMODULE handle = LoadLibraryA(module.c_str());
@@ -611,6 +656,11 @@ int RunValidationCheck(const std::string& module, int index, uint32_t seed, int 
   if (init == nullptr) {
     progress.Write(ProgressKind::kUnusable, "has no F_ApiClientInit entry");
     return 0;
+  }
+  if (!SimWatchLibraryHeap(handle)) {
+    progress.Write(ProgressKind::kNote,
+                   "host blocks freed with the library's allocator not checked: the module has no "
+                   "symbol table (stripped)");
   }
   Validator v(handle, init, seed, index, StrictnessAt(strictness), dataParent);
   if (!v.canSeeStopped()) {

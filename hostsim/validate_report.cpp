@@ -136,7 +136,7 @@ bool WriteJUnitReport(const std::string& path, const std::vector<ModuleResult>& 
       if (!c.passed) {
         ++suiteFailures;
         cases += "      <failure message=\"" + Xml(c.message) + "\" type=\"failure\">" +
-                 Xml(c.message) + "</failure>\n";
+                 Xml(c.report.empty() ? c.message : c.message + "\n\n" + c.report) + "</failure>\n";
       }
       if (!c.output.empty()) cases += "      <system-out>" + Xml(c.output) + "</system-out>\n";
       if (!c.errors.empty()) cases += "      <system-err>" + Xml(c.errors) + "</system-err>\n";
@@ -182,7 +182,8 @@ bool WriteJsonReport(const std::string& path, const std::vector<ModuleResult>& m
                         {"message", Printable(c.message)},
                         {"seconds", c.seconds},
                         {"output", Printable(c.output)},
-                        {"errors", Printable(c.errors)}});
+                        {"errors", Printable(c.errors)},
+                        {"report", Printable(c.report)}});
     }
     report.push_back({{"module", Printable(m.module)},
                       {"seed", m.seed},

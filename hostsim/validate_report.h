@@ -14,6 +14,7 @@ struct CheckResult {
   double seconds = 0;   // how long its process ran
   std::string output;   // what the plug-in wrote to standard output
   std::string errors;   // and to standard error
+  std::string report;   // a sanitizer's report of the failure, from standard error; or empty
 };
 
 struct ModuleResult {

@@ -18,6 +18,7 @@
 #include "hostsim/validate.h"
 #include "hostsim/validate_report.h"
 #include "platform/child_process.h"
+#include "platform/sanitizer_runtime.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ std::string ReadFile(const fs::path& path, size_t limit) {
 }
 
 // The first line of standard error in which a sanitizer or the C++ run-time says what went wrong
-// (with the exception's text, which the run-time gives on the next line).
+// (with the exception's text, which the run-time gives on the next line). A sanitizer's line loses
+// its process number and addresses and gains where its summary says it happened.
 std::string ErrorLine(const std::string& errors) {
   std::istringstream lines(errors);
   std::string line;
@@ -62,9 +64,22 @@ std::string ErrorLine(const std::string& errors) {
     for (const char* marker : {"ERROR: ", "runtime error: ", "terminate called"}) {
       const size_t at = line.find(marker);
       if (at == std::string::npos) continue;
-      // Sanitizers start their lines with "==pid==".
-      const size_t start = line.compare(0, 2, "==") == 0 ? line.find("== ") : std::string::npos;
-      std::string found = start != std::string::npos ? line.substr(start + 3) : line;
+      const bool sanitizer = line.compare(0, 2, "==") == 0 && marker[0] == 'E';
+      std::string found = sanitizer ? line.substr(at + 7) : line;
+      if (sanitizer) {
+        found = found.substr(0, found.find(" on address "));
+        found = found.substr(0, found.find(" on unknown address "));
+        const size_t summary = errors.find("\nSUMMARY: ", at);
+        if (summary != std::string::npos) {
+          std::string where =
+              errors.substr(summary + 10, errors.find('\n', summary + 1) - (summary + 10));
+          where = where.substr(where.find(": ") == std::string::npos ? 0 : where.find(": ") + 2);
+          const std::string kind = found.substr(found.find(": ") + 2);
+          if (where.compare(0, kind.size() + 1, kind + " ") == 0) where.erase(0, kind.size() + 1);
+          if (!where.empty()) found += " (" + where + ")";
+        }
+        return found;
+      }
       std::string next;
       if (std::getline(lines, next) && next.find("what():") != std::string::npos) {
         found += ":" + next.substr(next.find("what():") + 7);
@@ -73,6 +88,18 @@ std::string ErrorLine(const std::string& errors) {
     }
   }
   return {};
+}
+
+// A sanitizer's whole report, from its error line to its summary; empty when there is none.
+std::string SanitizerReport(const std::string& errors) {
+  size_t start = errors.find("ERROR: ");
+  if (start == std::string::npos) start = errors.find("runtime error: ");
+  if (start == std::string::npos) return {};
+  start = errors.rfind('\n', start);
+  start = start == std::string::npos ? 0 : start + 1;
+  size_t end = errors.find("\nSUMMARY: ", start);
+  end = end == std::string::npos ? errors.size() : errors.find('\n', end + 1);
+  return errors.substr(start, std::min(end, errors.size()) - start);
 }
 
 std::string FileStem(const std::string& module) {
@@ -96,19 +123,20 @@ struct ChildRun {
 
 class CheckRunner {
  public:
-  CheckRunner(const ValidateOptions& options, std::string program, fs::path work)
-      : options_(options), program_(std::move(program)), work_(std::move(work)) {}
+  CheckRunner(const ValidateOptions& options, fs::path work)
+      : options_(options), work_(std::move(work)) {}
 
   // Runs check index of module in a child; fills result (and unusable when the module cannot be
   // validated) and the notes the child left.
-  void Run(const std::string& module, int index, uint32_t seed, const fs::path& outputs,
-           CheckResult& result, std::string& unusable, std::set<std::string>& notes) {
+  void Run(const std::string& program, const std::string& module, int index, uint32_t seed,
+           const fs::path& outputs, CheckResult& result, std::string& unusable,
+           std::set<std::string>& notes) {
     const fs::path progressFile = work_ / "progress.txt";
     const fs::path outFile = outputs.string() + ".stdout.txt";
     const fs::path errFile = outputs.string() + ".stderr.txt";
     std::error_code ignored;
     fs::remove(progressFile, ignored);
-    const std::vector<std::string> arguments = {program_,
+    const std::vector<std::string> arguments = {program,
                                                 "--run-check",
                                                 module,
                                                 std::to_string(index),
@@ -118,7 +146,7 @@ class CheckRunner {
     const Clock::time_point start = Clock::now();
     ChildProcess child;
     if (!ChildStart(arguments, outFile.string(), errFile.string(), &child)) {
-      result.message = "the check's process could not be started (" + program_ + ")";
+      result.message = "the check's process could not be started (" + program + ")";
       return;
     }
     ChildRun run;
@@ -190,6 +218,7 @@ class CheckRunner {
                       " more finding(s)");
     }
     const std::string errorLine = ErrorLine(result.errors);
+    result.report = SanitizerReport(result.errors);
     if (!killed.empty()) {
       parts.push_back(killed);
     } else if (!run.done) {
@@ -222,9 +251,30 @@ class CheckRunner {
   }
 
   const ValidateOptions& options_;
-  std::string program_;
   fs::path work_;
 };
+
+// The program that runs a module's checks: this one, or, for a module built with AddressSanitizer
+// when this program has no sanitizer run-time, the simulator built with it that is installed
+// beside this one (its name with "-asan"). Returns the words the run's heading adds; sets unusable
+// when no program can run the module.
+std::string SanitizedChecker(const std::string& module, const std::string& program,
+                             std::string& checker, std::string& unusable) {
+  checker = program;
+  if (!ModuleFileUsesAddressSanitizer(module.c_str())) return "";
+  if (ProcessHasAddressSanitizer()) return ", under the sanitizers";
+  const fs::path own(program);
+  const fs::path sibling =
+      own.parent_path() / (own.stem().string() + "-asan" + own.extension().string());
+  std::error_code ec;
+  if (!fs::is_regular_file(sibling, ec)) {
+    unusable = "is built with AddressSanitizer and runs only in a simulator built with it, " +
+               sibling.string() + ", which is missing";
+    return "";
+  }
+  checker = sibling.string();
+  return ", under the sanitizers in " + sibling.filename().string();
+}
 
 // A new directory for the run's scratch files.
 fs::path ScratchDir() {
@@ -266,7 +316,7 @@ int ValidatePlugins(const ValidateOptions& options, const std::string& program) 
     fs::remove_all(work, ec);
     return kValidateUnusable;
   }
-  CheckRunner runner(options, program, work);
+  CheckRunner runner(options, work);
   std::vector<ModuleResult> results;
   int status = kValidatePassed;
   for (const std::string& module : options.modules) {
@@ -275,8 +325,10 @@ int ValidatePlugins(const ValidateOptions& options, const std::string& program) 
     m.seed = options.seed;
     m.strictness = options.strictness;
     m.repeat = options.repeat;
-    Say("Validating %s (seed %u, strictness %d)\n", module.c_str(), options.seed,
-        options.strictness);
+    std::string checker;
+    const std::string sanitized = SanitizedChecker(module, program, checker, m.unusable);
+    Say("Validating %s (seed %u, strictness %d%s)\n", module.c_str(), options.seed,
+        options.strictness, sanitized.c_str());
     std::set<std::string> notes;
     const std::string stem = FileStem(module);
     for (int k = 0; k < options.repeat && m.unusable.empty(); ++k) {
@@ -289,8 +341,8 @@ int ValidatePlugins(const ValidateOptions& options, const std::string& program) 
         std::string base = stem + "-" + number;
         if (options.repeat > 1) base += "-run" + std::to_string(k + 1);
         const fs::path outputs = (options.logDir.empty() ? work : fs::path(options.logDir)) / base;
-        runner.Run(module, index, options.seed + static_cast<uint32_t>(k), outputs, c, m.unusable,
-                   notes);
+        runner.Run(checker, module, index, options.seed + static_cast<uint32_t>(k), outputs, c,
+                   m.unusable, notes);
         if (!m.unusable.empty()) break;
         const std::string label =
             options.repeat > 1 ? c.name + " (run " + std::to_string(k + 1) + ")" : c.name;

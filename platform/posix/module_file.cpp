@@ -142,3 +142,43 @@ uint64_t FindModuleFileSymbol(LPCSTR path, LPCSTR name) {
   }
   return 0;
 }
+
+bool ModuleFileNeedsLibrary(LPCSTR path, LPCSTR prefix) {
+  if (path == nullptr || prefix == nullptr) return false;
+  File file;
+  file.fd = g_platformCalls.Open(path, O_RDONLY | O_CLOEXEC, 0);
+  if (file.fd < 0) return false;
+  Elf64_Ehdr header;
+  if (!ReadExactly(file.fd, &header, sizeof header, 0) ||
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
+      header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shnum == 0 || header.e_shnum > 4096) {
+    return false;
+  }
+  std::vector<Elf64_Shdr> sections(header.e_shnum);
+  if (!ReadExactly(file.fd, sections.data(), header.e_shnum * sizeof(Elf64_Shdr), header.e_shoff)) {
+    return false;
+  }
+  const size_t prefixLength = std::strlen(prefix);
+  std::vector<char> probe(prefixLength);
+  for (const Elf64_Shdr& table : sections) {
+    if (table.sh_type != SHT_DYNAMIC || table.sh_link >= header.e_shnum ||
+        table.sh_entsize != sizeof(Elf64_Dyn) || table.sh_size > (1u << 20)) {
+      continue;
+    }
+    const Elf64_Shdr& strings = sections[table.sh_link];
+    std::vector<Elf64_Dyn> entries(table.sh_size / sizeof(Elf64_Dyn));
+    if (!ReadExactly(file.fd, entries.data(), entries.size() * sizeof(Elf64_Dyn),
+                     table.sh_offset)) {
+      return false;
+    }
+    for (const Elf64_Dyn& entry : entries) {
+      if (entry.d_tag == DT_NULL) break;
+      if (entry.d_tag != DT_NEEDED || entry.d_un.d_val + prefixLength > strings.sh_size) continue;
+      if (ReadExactly(file.fd, probe.data(), prefixLength, strings.sh_offset + entry.d_un.d_val) &&
+          std::memcmp(probe.data(), prefix, prefixLength) == 0) {
+        return true;
+      }
+    }
+  }
+  return false;
+}

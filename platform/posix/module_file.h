@@ -14,3 +14,7 @@ void* ReadModuleFileResource(LPCSTR path, LPCSTR name, LPCSTR type, DWORD* size)
 // of the module file at path: its offset from the module's load address. 0 when the file has no
 // symbol table (stripped) or no such symbol.
 uint64_t FindModuleFileSymbol(LPCSTR path, LPCSTR name);
+
+// Whether the module file at path names a library whose file name starts with prefix among the
+// libraries it needs (DT_NEEDED). False when the file cannot be read or is not a 64-bit ELF file.
+bool ModuleFileNeedsLibrary(LPCSTR path, LPCSTR prefix);

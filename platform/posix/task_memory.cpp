@@ -4,21 +4,23 @@
 #include "platform/win_memory.h"
 
 namespace {
-TaskFreeWatcher g_watcher = nullptr;
+TaskMemoryWatcher g_watcher = {nullptr, nullptr};
 }  // namespace
 
 LPVOID WINAPI CoTaskMemAlloc(SIZE_T bytes) {
-  return g_platformCalls.Malloc(bytes == 0 ? 1 : bytes);
+  void* block = g_platformCalls.Malloc(bytes == 0 ? 1 : bytes);
+  if (block != nullptr && g_watcher.allocated != nullptr) g_watcher.allocated(block);
+  return block;
 }
 
 void WINAPI CoTaskMemFree(LPVOID block) {
   if (block == nullptr) return;
-  if (g_watcher != nullptr) g_watcher(block);
+  if (g_watcher.freeing != nullptr && !g_watcher.freeing(block)) return;
   g_platformCalls.Free(block);
 }
 
-TaskFreeWatcher WatchTaskMemoryFrees(TaskFreeWatcher watcher) {
-  TaskFreeWatcher previous = g_watcher;
+TaskMemoryWatcher WatchTaskMemory(TaskMemoryWatcher watcher) {
+  TaskMemoryWatcher previous = g_watcher;
   g_watcher = watcher;
   return previous;
 }

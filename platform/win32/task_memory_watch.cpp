@@ -1,6 +1,8 @@
-// Watching the task allocator's frees on Windows: a malloc spy registered with ole32 sees every
-// CoTaskMemFree of the process. It passes every request through unchanged. Registered once, at the
-// first watch, and kept: ole32 defers revoking a spy while blocks allocated under it are alive.
+// Watching the task allocator on Windows: a malloc spy registered with ole32 sees every
+// CoTaskMemAlloc and CoTaskMemFree of the process. It passes every request through unchanged but
+// the frees the watcher refuses (ole32 then frees null). Registered once, at the first watch, and
+// kept: ole32 defers revoking a spy while blocks allocated under it are alive. A block moved by
+// CoTaskMemRealloc is told as made at its new place.
 #include <objbase.h>
 #include <windows.h>
 
@@ -10,7 +12,8 @@
 
 namespace {
 
-std::atomic<TaskFreeWatcher> g_watcher{nullptr};
+std::atomic<void (*)(void*)> g_allocated{nullptr};
+std::atomic<bool (*)(void*)> g_freeing{nullptr};
 
 struct FreeSpy final : IMallocSpy {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -25,10 +28,14 @@ struct FreeSpy final : IMallocSpy {
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static: never destroyed
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T bytes) override { return bytes; }
-  void* STDMETHODCALLTYPE PostAlloc(void* block) override { return block; }
+  void* STDMETHODCALLTYPE PostAlloc(void* block) override {
+    void (*allocated)(void*) = g_allocated.load();
+    if (allocated != nullptr && block != nullptr) allocated(block);
+    return block;
+  }
   void* STDMETHODCALLTYPE PreFree(void* block, BOOL) override {
-    TaskFreeWatcher watcher = g_watcher.load();
-    if (watcher != nullptr && block != nullptr) watcher(block);
+    bool (*freeing)(void*) = g_freeing.load();
+    if (freeing != nullptr && block != nullptr && !freeing(block)) return nullptr;
     return block;
   }
   void STDMETHODCALLTYPE PostFree(BOOL) override {}
@@ -36,7 +43,7 @@ struct FreeSpy final : IMallocSpy {
     *out = block;
     return bytes;
   }
-  void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return block; }
+  void* STDMETHODCALLTYPE PostRealloc(void* block, BOOL) override { return PostAlloc(block); }
   void* STDMETHODCALLTYPE PreGetSize(void* block, BOOL) override { return block; }
   SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T bytes, BOOL) override { return bytes; }
   void* STDMETHODCALLTYPE PreDidAlloc(void* block, BOOL) override { return block; }
@@ -49,8 +56,8 @@ FreeSpy g_spy;
 
 }  // namespace
 
-TaskFreeWatcher WatchTaskMemoryFrees(TaskFreeWatcher watcher) {
+TaskMemoryWatcher WatchTaskMemory(TaskMemoryWatcher watcher) {
   static const HRESULT registered = CoRegisterMallocSpy(&g_spy);
-  (void)registered;  // a failed registration leaves frees unwatched, as without a watcher
-  return g_watcher.exchange(watcher);
+  (void)registered;  // a failed registration leaves the allocator unwatched, as without a watcher
+  return {g_allocated.exchange(watcher.allocated), g_freeing.exchange(watcher.freeing)};
 }

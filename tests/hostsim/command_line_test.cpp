@@ -114,6 +114,20 @@ TEST(HostSimulator, BadInputIsNamedWithANonZeroExit) {
        "has no F_ApiClientInit entry"},
       {__LINE__, "--plugin " + std::string(RAISING_PLUGIN) + " " + good, 2,
        "the plug-in raised a fatal error (code 1) in Initialize"},
+      {__LINE__,
+       "--plugin " + std::string(FAULTY_PLUGIN_PREFIX) + "library_frees" + FAULTY_PLUGIN_SUFFIX +
+           " " + good,
+       2,
+       "the plug-in freed 1 memory block(s) the host handed out with the library's allocator "
+       "(MemFree) instead of giving them back to the host (CoTaskMemFree)\n"},
+      {__LINE__,
+       "--plugin " + std::string(FAULTY_PLUGIN_PREFIX) + "gives_back_twice" + FAULTY_PLUGIN_SUFFIX +
+           " " + good,
+       2, "the plug-in gave 1 memory block(s) back to the host (CoTaskMemFree) a second time\n"},
+      {__LINE__,
+       "--plugin " + std::string(FAULTY_PLUGIN_PREFIX) + "frees_text" + FAULTY_PLUGIN_SUFFIX + " " +
+           good,
+       2, "the plug-in gave CoTaskMemFree 1 block(s) the host never handed out (left alone)\n"},
   };
   for (const BadRun& row : rows) {
     SCOPED_TRACE(row.line);
@@ -270,6 +284,7 @@ TEST(HostSimulator, ValidateFailsEachFaultyPluginNamingCheckAndCallback) {
     std::string options;            // beside --seed 1
     std::string check;              // the check that fails
     std::vector<std::string> says;  // parts of its message
+    std::string never = "\n";       // a part it must not have
   };
   const Row rows[] = {
       {__LINE__,
@@ -307,6 +322,31 @@ TEST(HostSimulator, ValidateFailsEachFaultyPluginNamingCheckAndCallback) {
        plainStart,
        {"gave back 1 of the 2 memory block(s) the host handed out"}},
       {__LINE__,
+       "library_frees",
+       "",
+       plainStart,
+       {"freed a memory block the host handed out with the library's allocator (MemFree) instead "
+        "of giving it back to the host (CoTaskMemFree), during \"Initialize\"(1)"},
+       "gave back"},
+      {__LINE__,
+       "frees_text",
+       "",
+       everyCallback,
+       {"gave CoTaskMemFree a block the host never handed out (the block was left alone), during "
+        "\"Notify\"(2, "}},
+      {__LINE__,
+       "gives_back_twice",
+       "",
+       plainStart,
+       {"gave a memory block back to the host (CoTaskMemFree) a second time, during "
+        "\"Initialize\"(1)"}},
+      {__LINE__,
+       "writes_shared",
+       "",
+       "shared host memory",
+       {"wrote into a property string the host handed it (shared memory: the host's own), during "
+        "\"Initialize\"(1)"}},
+      {__LINE__,
        "exits",
        "",
        plainStart,
@@ -342,12 +382,61 @@ TEST(HostSimulator, ValidateFailsEachFaultyPluginNamingCheckAndCallback) {
     for (const std::string& say : row.says) {
       EXPECT_NE(fail.find(say), std::string::npos) << say << "\n" << v.run.output;
     }
+    EXPECT_EQ(fail.find(row.never), std::string::npos) << row.never << "\n" << v.run.output;
     if (v.suites.size() != 1) continue;
     const XmlElement* c = TestCase(*v.suites[0], row.check);
     ASSERT_NE(c, nullptr) << row.check;
     ASSERT_EQ(c->Children("failure").size(), 1u);
     const std::string message = c->Children("failure")[0]->Attribute("message");
     EXPECT_EQ("FAIL  " + row.check + ": " + message, fail);
+  }
+}
+
+// Plug-ins built with the sanitizers (tansel_add_plugin's SANITIZE) run under them, in the
+// simulator built with them when this one is not: each memory error of the plug-in's own code
+// fails the check it happens in, naming the callback (a leak shows when the check's process ends),
+// and the sanitizer's report is the failure's text in the JUnit file.
+TEST(HostSimulator, ValidateRunsSanitizedPluginsUnderTheSanitizers) {
+  if (!SANITIZED_PLUGINS) GTEST_SKIP() << "no AddressSanitizer for this system";
+  const std::string check = "every callback with varied and random arguments, then \"Quit\"";
+  struct Row {
+    int line;
+    const char* fault;
+    std::vector<std::string> says;  // parts of the FAIL line
+  };
+  const Row rows[] = {
+      {__LINE__,
+       "keeps_text",
+       {"while \"Notify\"(", "AddressSanitizer: heap-use-after-free (", "in ClientNotify)"}},
+      {__LINE__,
+       "reads_freed",
+       {"while \"Notify\"(2, ", "AddressSanitizer: heap-use-after-free (", "in ClientNotify)"}},
+      {__LINE__,
+       "overflows",
+       {"while \"Notify\"(2, ", "AddressSanitizer: heap-buffer-overflow (", "in ClientNotify)"}},
+      {__LINE__,
+       "leaks_memory",
+       {"after the check, on its way out: LeakSanitizer: detected memory leaks (",
+        " byte(s) leaked in "}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const ValidateRun v = RunValidation({Faulty(row.fault)}, "--seed 1 --check 9");
+    EXPECT_EQ(v.run.status, 1) << v.run.output;
+    EXPECT_NE(v.run.output.find(", under the sanitizers"), std::string::npos) << v.run.output;
+    const std::string fail = LineStarting(v.run.output, "FAIL  " + check + ": ");
+    for (const std::string& say : row.says) {
+      EXPECT_NE(fail.find(say), std::string::npos) << say << "\n" << v.run.output;
+    }
+    if (v.suites.size() != 1) continue;
+    const XmlElement* c = TestCase(*v.suites[0], check);
+    ASSERT_NE(c, nullptr);
+    ASSERT_EQ(c->Children("failure").size(), 1u);
+    const XmlElement& failure = *c->Children("failure")[0];
+    EXPECT_EQ("FAIL  " + check + ": " + failure.Attribute("message"), fail);
+    EXPECT_EQ(failure.text.find(failure.Attribute("message") + "\n\n"), 0u) << failure.text;
+    EXPECT_NE(failure.text.find("\nSUMMARY: AddressSanitizer: "), std::string::npos)
+        << failure.text;
   }
 }
 

@@ -2,6 +2,8 @@
 // and calls back into a client.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "bridge/client_entry.h"
 #include "bridge/client_state.h"
 #include "bridge/connection.h"
@@ -223,6 +225,29 @@ TEST(SimHostMemoryTest, SharedBlocksStayTheHosts) {
   EXPECT_STREQ(block, "kept");
   EXPECT_FALSE(host.BlockFreed(0));
   static_cast<IUnknown*>(face)->Release();
+}
+
+// Hosts end in any order: the frees of a block of a later host reach it after an earlier host has
+// ended, and once both have ended the task allocator's frees reach neither (the sanitizers would
+// see a host that has ended being told).
+TEST(SimHostMemoryTest, HostsEndInAnyOrder) {
+  auto first = std::make_unique<SimHost>();
+  auto second = std::make_unique<SimHost>();
+  const ObjectId doc = second->AddDocument();
+  second->SetString(doc, 30, "later");
+  void* face = nullptr;
+  ASSERT_EQ(second->Object()->QueryInterface(IID_HostApi, &face), S_OK);
+  const PropertyIdent ident = {30, nullptr};
+  char* block = nullptr;
+  int32_t error = -1;
+  ASSERT_EQ(static_cast<HostApi*>(face)->GetStringProp(doc, doc, &ident, &error, &block), S_OK);
+  static_cast<IUnknown*>(face)->Release();
+  first.reset();
+  CoTaskMemFree(block);
+  EXPECT_TRUE(second->BlockFreed(0));
+  EXPECT_TRUE(second->MemoryFaults().empty());
+  second.reset();
+  CoTaskMemFree(CoTaskMemAlloc(8));
 }
 
 }  // namespace

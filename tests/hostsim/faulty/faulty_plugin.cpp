@@ -9,7 +9,22 @@
 #include "bridge/client_callbacks.h"
 #include "bridge/client_state.h"
 #include "bridge/host_calls.h"
+#include "platform/win_memory.h"
 #include "strings/memory.h"
+
+namespace {
+// The host's own directory (string 89 of the host), read straight from the host interface: the
+// block is the host's, to be given back with CoTaskMemFree unless its memory is shared.
+[[maybe_unused]] char* HostDirectoryBlock() {
+  HostApi* api = HostInterface<HostApi>();
+  if (api == nullptr) return nullptr;
+  const PropertyIdent ident = {89, nullptr};
+  int32_t error = 0;
+  char* value = nullptr;
+  if (FAILED(api->GetStringProp(0, 0, &ident, &error, &value))) return nullptr;
+  return value;
+}
+}  // namespace
 
 #if defined(FAULT_LEAKS_REFERENCE)
 // Takes a reference on the host it never gives back.
@@ -137,5 +152,91 @@ void ClientInitialize(int32_t) {
 }
 void ClientNotify(int32_t notification, ObjectId, const char* text, int32_t) {
   if (notification == 2 && text != nullptr && text[0] != '\0') const_cast<char*>(text)[0] ^= 1;
+}
+#elif defined(FAULT_LIBRARY_FREES)
+// Frees a host block with the library's allocator instead of giving it back to the host.
+void ClientInitialize(int32_t code) {
+  if (code == 1) MemFree(HostDirectoryBlock());
+  ClientStopped = 1;
+}
+#elif defined(FAULT_FREES_TEXT)
+// Gives the notification text to CoTaskMemFree, as if the host had handed it over.
+void ClientInitialize(int32_t code) {
+  if (code == 1) HostRequestNotification(2, 1);
+  ClientStopped = 1;
+}
+void ClientNotify(int32_t notification, ObjectId, const char* text, int32_t) {
+  if (notification == 2) CoTaskMemFree(const_cast<char*>(text));
+}
+#elif defined(FAULT_GIVES_BACK_TWICE)
+// Gives a host block back twice.
+void ClientInitialize(int32_t code) {
+  if (code == 1 && SharedHostMemory == 0) {
+    char* block = HostDirectoryBlock();
+    CoTaskMemFree(block);
+    CoTaskMemFree(block);
+  }
+  ClientStopped = 1;
+}
+#elif defined(FAULT_WRITES_SHARED)
+// Cuts a property string the host handed it in place, also when the host's memory is shared.
+void ClientInitialize(int32_t code) {
+  if (code == 1) {
+    char* block = HostDirectoryBlock();
+    if (block != nullptr && block[0] != '\0') block[1] = '\0';
+    if (SharedHostMemory == 0) CoTaskMemFree(block);
+  }
+  ClientStopped = 1;
+}
+// The memory errors below show only in a module built with the sanitizers (SANITIZE).
+#elif defined(FAULT_KEEPS_TEXT)
+// Keeps the notification text past the callback and reads it on the next one.
+namespace {
+const char* kept = nullptr;
+}  // namespace
+void ClientInitialize(int32_t) {
+  ClientStopped = 1;
+}
+void ClientNotify(int32_t notification, ObjectId, const char* text, int32_t) {
+  if (kept != nullptr && kept[0] == '\x7F') ClientStopped = 2;
+  if (notification == 2) kept = text;
+}
+#elif defined(FAULT_READS_FREED)
+// Reads a block after giving it to MemFree.
+void ClientInitialize(int32_t) {
+  ClientStopped = 1;
+}
+void ClientNotify(int32_t notification, ObjectId, const char*, int32_t) {
+  if (notification != 2) return;
+  char* volatile block = static_cast<char*>(MemAlloc(16, 0));
+  if (block == nullptr) return;
+  block[0] = 'x';
+  MemFree(block);
+  if (block[0] == 'x') ClientStopped = 2;
+}
+#elif defined(FAULT_LEAKS_MEMORY)
+// Forgets a block from MemAlloc on every document notification.
+void ClientInitialize(int32_t) {
+  ClientStopped = 1;
+}
+void ClientNotify(int32_t notification, ObjectId, const char*, int32_t) {
+  if (notification != 2) return;
+  char* volatile block = static_cast<char*>(MemAlloc(24, 0));
+  if (block != nullptr) block[0] = 'x';
+}
+#elif defined(FAULT_OVERFLOWS)
+// Writes one byte past the end of a block (an off-by-one count).
+namespace {
+volatile size_t bytes = 8;
+}  // namespace
+void ClientInitialize(int32_t) {
+  ClientStopped = 1;
+}
+void ClientNotify(int32_t notification, ObjectId, const char*, int32_t) {
+  if (notification != 2) return;
+  auto* block = static_cast<char*>(MemAlloc(bytes, 0));
+  if (block == nullptr) return;
+  for (size_t i = 0; i <= bytes; ++i) block[i] = 'x';
+  MemFree(block);
 }
 #endif
