@@ -321,6 +321,24 @@ typedef struct HostResource {
   [size_is(size)] byte* data;
 } HostResource;
 
+// A value out-parameter that is itself a pointer crosses in a record of that one pointer, laid out
+// as the pointer alone: widl describes a pointer to a pointer parameter one level short.
+typedef struct HostStringOut {
+  HostString text;
+} HostStringOut;
+
+typedef struct ValueListOut {
+  ValueList* pointer;
+} ValueListOut;
+
+typedef struct HostRecord32Out {
+  HostRecord32* pointer;
+} HostRecord32Out;
+
+typedef struct HostFiveStringsOut {
+  HostFiveStrings* pointer;
+} HostFiveStringsOut;
+
 typedef struct CmsCommandResult {
   hyper value;
   HostString text;
@@ -443,11 +461,11 @@ std::string InParam(const std::string& type, const std::string& name) {
 // The value out-parameter of a shape that carries type.
 std::string OutParam(const std::string& type, const std::string& name) {
   if (const std::string s = Scalar(type); !s.empty()) return "[in, out] " + s + "* " + name;
-  if (type == "char*") return "[out] HostString* " + name;
+  if (type == "char*") return "[out] HostStringOut* " + name;
   if (IsFlatRecord(type)) return "[in, out] " + type + "* " + name;
   if (IsStruct(type)) return "[out] " + type + "* " + name;
   if (type.back() == '*' && IsStruct(type.substr(0, type.size() - 1))) {
-    return "[out] " + type + "* " + name;
+    return "[out] " + type.substr(0, type.size() - 1) + "Out* " + name;
   }
   Fail("no marshalling for the out type " + type);
 }

@@ -1,0 +1,28 @@
+// Windows' calls for a program that serves a class to other processes (a COM local server): the
+// class factory registered with COM while the program runs, and a timer that wakes its message
+// loop. This platform's servers are modules instead (platform/com_creation.h), so only programs
+// built for Windows use these.
+#pragma once
+
+#include "platform/com_creation.h"
+#include "platform/win_message.h"
+
+// CoRegisterClassObject's use: one registration serves every client that connects.
+inline constexpr DWORD REGCLS_MULTIPLEUSE = 1;
+// The message a thread timer (SetTimer without a window) posts to the thread's queue.
+inline constexpr UINT WM_TIMER = 0x0113;
+typedef void(WINAPI* TIMERPROC)(HWND window, UINT message, UINT_PTR id, DWORD tick);
+
+TANSEL_SYSTEM_BEGIN
+// Makes factory the class's object for other processes' CoCreateInstance until revoked; *cookie
+// names the registration.
+HRESULT WINAPI CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD context, DWORD use,
+                                     DWORD* cookie);
+HRESULT WINAPI CoRevokeClassObject(DWORD cookie);
+// A timer posting WM_TIMER to the calling thread every period ms (window null, procedure null);
+// returns its identifier, 0 on failure.
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC procedure);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
+// Ends the process at once with code, as a crash would end it for its clients.
+void WINAPI ExitProcess(UINT code);
+TANSEL_SYSTEM_END
