@@ -112,9 +112,6 @@ struct SimSession : SimServedHost {
   SimProxyIdentity identity{this};
   std::array<IUnknown*, kHostInterfaceCount> proxies{};  // by table index; made on first query
 };
-std::array<IUnknown*, kHostInterfaceCount> proxies{};  // by table index; made on first query
-}
-;
 
 // ---- The host's hold on the client's sink ----
 

@@ -11,6 +11,7 @@
 inline constexpr DWORD REGCLS_MULTIPLEUSE = 1;
 // The message a thread timer (SetTimer without a window) posts to the thread's queue.
 inline constexpr UINT WM_TIMER = 0x0113;
+typedef uint64_t UINT_PTR;  // a pointer-sized unsigned value, as Windows spells it
 typedef void(WINAPI* TIMERPROC)(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
 TANSEL_SYSTEM_BEGIN

@@ -16,7 +16,6 @@ typedef uint32_t UINT;
 typedef int32_t INT;
 typedef int32_t HRESULT;
 typedef uint64_t ULONG_PTR;
-typedef uint64_t UINT_PTR;
 typedef int64_t LONG_PTR;
 typedef size_t SIZE_T;
 typedef void* LPVOID;
