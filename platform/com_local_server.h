@@ -1,10 +1,11 @@
-// Windows' calls for a program that serves a class to other processes (a COM local server): the
-// class factory registered with COM while the program runs, and a timer that wakes its message
-// loop. This platform's servers are modules instead (platform/com_creation.h), so only programs
-// built for Windows use these.
+// Windows' calls for serving objects to other processes or apartments (a COM local server): the
+// class factory registered with COM while the program runs, a timer that wakes its message loop,
+// and interface pointers handed to another apartment. This platform's servers are modules instead
+// (platform/com_creation.h), so only programs built for Windows use these.
 #pragma once
 
 #include "platform/com_creation.h"
+#include "platform/com_stream.h"
 #include "platform/win_message.h"
 
 // CoRegisterClassObject's use: one registration serves every client that connects.
@@ -24,6 +25,11 @@ HRESULT WINAPI CoRevokeClassObject(DWORD cookie);
 // returns its identifier, 0 on failure.
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC procedure);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
+// An interface pointer of the calling thread's apartment, packed for another apartment of the
+// process, and unpacked there as a proxy (the stream is released).
+HRESULT WINAPI CoMarshalInterThreadInterfaceInStream(REFIID iid, IUnknown* object,
+                                                     IStream** stream);
+HRESULT WINAPI CoGetInterfaceAndReleaseStream(IStream* stream, REFIID iid, void** out);
 // Ends the process at once with code, as a crash would end it for its clients.
 void WINAPI ExitProcess(UINT code);
 TANSEL_SYSTEM_END

@@ -62,9 +62,16 @@ const char kRecords[] = R"(
 // A string the marshaller carries with its terminator; null crosses as null.
 typedef [string, unique] char* HostString;
 
+// A property's name is a string only when its number is 0; a numbered property's name is not
+// read, and crosses as the bare value.
+typedef [switch_type(int)] union IdentName {
+  [case(0)] HostString name;
+  [default] hyper unread;
+} IdentName;
+
 typedef struct PropertyIdent {
   int num;
-  HostString name;
+  [switch_is(num)] IdentName name;
 } PropertyIdent;
 
 typedef struct ByteList {
