@@ -131,6 +131,9 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::SetNotification(int32_t notification, 
   SimCallPlan plan = state_->Plan(kHostApiIndex, 8);
   if (!plan.work) return SimHostState::Refuse(plan, error);
   state_->notifications.push_back({notification, state});
+  if (state_->notificationHook != nullptr) {
+    state_->notificationHook(state_->notificationHookContext, notification, state);
+  }
   SimHostState::Finish(plan, error, 0);
   return plan.hr;
 }

@@ -327,3 +327,8 @@ void SimHost::ReleaseSink() {
 void SimHost::ReleaseSinkWhenLetGo(bool on) {
   state_->releaseSinkWhenLetGo = on;
 }
+
+void SimHost::OnNotificationRequest(void (*hook)(void*, int32_t, int32_t), void* context) {
+  state_->notificationHook = hook;
+  state_->notificationHookContext = context;
+}

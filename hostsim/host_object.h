@@ -156,6 +156,10 @@ class SimHost {
   void ReleaseSink();
   // When on, the host releases the sink as soon as the client has released every interface.
   void ReleaseSinkWhenLetGo(bool on);
+  // Runs hook(context, notification, state) inside every notification request the host takes,
+  // before it answers (null: none): a host may call the client back from there.
+  void OnNotificationRequest(void (*hook)(void* context, int32_t notification, int32_t state),
+                             void* context);
 
  private:
   std::unique_ptr<SimHostState> state_;

@@ -218,6 +218,8 @@ struct SimHostState {
 
   IUnknown* sink = nullptr;  // the client's sink, one reference held
   bool releaseSinkWhenLetGo = false;
+  void (*notificationHook)(void* context, int32_t notification, int32_t state) = nullptr;
+  void* notificationHookContext = nullptr;
   void ReleaseSink();
 };
 

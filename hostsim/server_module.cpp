@@ -1,22 +1,12 @@
 // The simulated host as a server module: registered for the host's class, it makes one host
 // session per object a client creates, and hands the client that session's proxies.
 //
-// Configured by the environment when an object is made:
-//   TANSEL_SIM_DOCUMENTS  a document file (hostsim/document_file.h) whose documents the host
-//                         opens after "Initialize", sending notification 2 for each when the
-//                         client asked for it;
-//   TANSEL_SIM_BUSY_MS    milliseconds for which the new host answers every call busy.
-// Tests reach the sessions through the SimServer... exports.
-#include <cstdio>
-#include <cstdlib>
+// Configured by the environment when an object is made (hostsim/served_host.h). Tests reach the
+// sessions through the SimServer... exports.
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "hostsim/document_file.h"
-#include "hostsim/host_text.h"
 #include "hostsim/server_session.h"
-#include "hostsim/sim_paths.h"
 #include "platform/com_creation.h"
 #include "platform/symbols.h"
 
@@ -24,34 +14,11 @@ namespace {
 
 constexpr CLSID kHostClass = {
     0x539DB5D0, 0xC0C6, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
-constexpr int32_t kPropHostDirectory = 89;  // string property of the host itself
 
 // Every session made, kept for the life of the process as a running host keeps its state.
 std::vector<std::unique_ptr<SimSession>>& Sessions() {
   static auto* sessions = new std::vector<std::unique_ptr<SimSession>>;
   return *sessions;
-}
-
-// The host's converter, opened on first need and kept, as the host keeps it.
-const SimHostText* HostText() {
-  static auto* text = new SimHostText(SimDataParent(&kHostClass) + "/icu_data");
-  return text;
-}
-
-// Opens the documents the environment names; false (after saying why) when they cannot be read.
-bool OpenDocuments(SimSession& session) {
-  const char* file = std::getenv("TANSEL_SIM_DOCUMENTS");
-  if (file == nullptr || file[0] == '\0') return true;
-  std::vector<SimDocument> documents;
-  std::string error;
-  if (!ReadDocumentFile(file, documents, error)) {
-    std::fprintf(stderr, "tansel host server: %s\n", error.c_str());
-    return false;
-  }
-  session.text->ToHost(documents);
-  session.host.AddDocuments(documents);
-  for (const SimDocument& d : documents) session.documents.emplace_back(d.id, d.name);
-  return true;
 }
 
 class HostClassFactory final : public IClassFactory {
@@ -74,20 +41,7 @@ class HostClassFactory final : public IClassFactory {
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     auto session = std::make_unique<SimSession>();
-    session->text = HostText();
-    if (!session->text->ok()) {
-      std::fprintf(stderr,
-                   "tansel host server: the host's converters are missing from %s (build the "
-                   "target tansel_host_converters)\n",
-                   session->text->package().c_str());
-      return E_FAIL;
-    }
-    if (!OpenDocuments(*session)) return E_FAIL;
-    // The host's own directory holds "icu_data", where the host's converters are.
-    session->host.SetString(0, kPropHostDirectory, SimHostPath(SimDataParent(&kHostClass)));
-    if (const char* busy = std::getenv("TANSEL_SIM_BUSY_MS")) {
-      session->SetBusy(static_cast<DWORD>(std::strtoul(busy, nullptr, 10)));
-    }
+    if (!SimServeFromEnvironment(*session, &kHostClass)) return E_FAIL;
     const HRESULT hr = session->identity.QueryInterface(iid, out);
     Sessions().push_back(std::move(session));
     return hr;

@@ -6,11 +6,8 @@
 #include "platform/com_calls.h"
 #include "platform/com_runtime.h"
 #include "platform/win_message.h"
-#include "platform/win_time.h"
 
 namespace {
-
-constexpr int32_t kNotifyDocument = 2;
 
 // The proxy face for the table's index, forwarding to the host's face.
 IUnknown* MakeProxy(SimSession* session, int index, void* face) {
@@ -52,29 +49,6 @@ SimSession::SimSession() = default;
 
 SimSession::~SimSession() {
   for (int i = 0; i < kHostInterfaceCount; ++i) DestroyProxy(i, proxies[i]);
-}
-
-bool SimSession::Busy() {
-  if (busy && static_cast<int32_t>(GetTickCount() - busyUntil) >= 0) busy = false;
-  return busy;
-}
-
-void SimSession::SetBusy(DWORD milliseconds) {
-  busy = milliseconds != 0;
-  busyUntil = GetTickCount() + milliseconds;
-}
-
-void SimSession::PrintOutput() {
-  auto shown = [this](const std::string& host) { return text ? text->FromHost(host) : host; };
-  for (; consoleShown < host.Console().size(); ++consoleShown) {
-    std::printf("  [console] %s\n", shown(host.Console()[consoleShown]).c_str());
-  }
-  for (; messagesShown < host.Messages().size(); ++messagesShown) {
-    const SimShownMessage& m = host.Messages()[messagesShown];
-    std::printf("  [message box, type %d] %s\n", m.type,
-                m.text ? shown(*m.text).c_str() : "(null text)");
-  }
-  std::fflush(stdout);
 }
 
 HRESULT SimAcross(SimSession* session, HRESULT (*call)(void* context), void* context) {
@@ -237,24 +211,8 @@ namespace {
 void StartClient(void* context, HRESULT admitted) {
   auto* session = static_cast<SimSession*>(context);
   if (admitted != S_OK) return;  // the client's apartment is gone or turned it away
-  std::printf("Host: \"Initialize\" sent to the client\n");
-  session->host.SendInitialize(1);
-  session->PrintOutput();
-  if (session->documents.empty()) return;
-  if (session->host.NotificationState(kNotifyDocument) != 1) {
-    std::printf("Host: notification %d was not requested: no document is opened\n",
-                kNotifyDocument);
-    return;
-  }
-  for (const auto& [id, name] : session->documents) {
-    std::printf("Host: opened \"%s\" (document %u), notification %d sent\n", name.c_str(), id,
-                kNotifyDocument);
-    // The name goes to the client as host text, like every other text the host hands over.
-    const std::string hostName = session->text != nullptr ? session->text->ToHost(name) : name;
-    session->host.SendNotify(kNotifyDocument, id, hostName.c_str(), 0);
-    session->PrintOutput();
-  }
-  std::fflush(stdout);
+  SimSendInitialize(*session);
+  SimSendDocuments(*session);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "bridge/sink_interfaces.h"
 #include "hostsim/host_object.h"
 #include "hostsim/host_text.h"
+#include "hostsim/served_host.h"
 
 struct SimSession;
 
@@ -100,27 +101,13 @@ class SimProxyIdentity final : public IUnknown {
   SimSession* session_;
 };
 
-struct SimSession {
+struct SimSession : SimServedHost {
   SimSession();
   ~SimSession();
   SimSession(const SimSession&) = delete;
   SimSession& operator=(const SimSession&) = delete;
 
-  // True while the host is busy; the span is on the platform clock.
-  bool Busy();
-  // Busy from now for milliseconds.
-  void SetBusy(DWORD milliseconds);
-  // Prints what the client showed since the last call.
-  void PrintOutput();
-
-  SimHost host;
-  const SimHostText* text = nullptr;  // the host's encoding; null: texts are printed as they are
-  std::vector<std::pair<ObjectId, std::string>> documents;  // opened after "Initialize"
-  bool busy = false;                                        // busy until busyUntil
-  DWORD busyUntil = 0;                                      // GetTickCount value
-  size_t messagesShown = 0;                                 // messages already printed
-  size_t consoleShown = 0;                                  // console lines already printed
-  int32_t startsPosted = 0;                                 // start-ups posted to clients
+  int32_t startsPosted = 0;  // start-ups posted to clients
 
   SimProxyIdentity identity{this};
   std::array<IUnknown*, kHostInterfaceCount> proxies{};  // by table index; made on first query
