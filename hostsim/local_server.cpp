@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "hostsim/host_class_factory.h"
 #include "hostsim/served_host.h"
 #include "platform/com_calls.h"
 #include "platform/com_local_server.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr CLSID kHostClass = {
-    0x539DB5D0, 0xC0C6, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
 constexpr UINT kTickMs = 50;
 // A client sends "Initialize"'s way clear only once its start-up calls are over: the host waits
 // for this long a quiet spell after the registration before it calls the client.
@@ -96,27 +95,15 @@ void OnRequest(void* context, int32_t, int32_t) {
   SimSendDocuments(*served);
 }
 
-class HostClassFactory final : public IClassFactory {
+class HostClassFactory final : public SimStaticClassFactory {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualGUID(iid, IID_IUnknown) && !IsEqualGUID(iid, IID_IClassFactory)) {
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     auto served = std::make_unique<Served>();
     served->out = g_out;
-    if (!SimServeFromEnvironment(*served, &kHostClass)) return E_FAIL;
+    if (!SimServeFromEnvironment(*served, &kSimHostClass)) return E_FAIL;
     served->host.OnNotificationRequest(OnRequest, served.get());
     const HRESULT hr = served->host.Object()->QueryInterface(iid, out);
     if (SUCCEEDED(hr)) {
@@ -126,7 +113,6 @@ class HostClassFactory final : public IClassFactory {
     }
     return hr;
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
 // One turn of the timer: starts the clients whose start-up is over; true when the server is done.
@@ -165,7 +151,7 @@ int main() {
   static ServerFilter filter;
   CoRegisterMessageFilter(&filter, nullptr);
   static HostClassFactory factory;
-  const HRESULT hr = CoRegisterClassObject(kHostClass, &factory, CLSCTX_LOCAL_SERVER,
+  const HRESULT hr = CoRegisterClassObject(kSimHostClass, &factory, CLSCTX_LOCAL_SERVER,
                                            REGCLS_MULTIPLEUSE, &g_classCookie);
   if (FAILED(hr)) {
     std::fprintf(stderr, "tansel-host-server: the host's class could not be registered (0x%08X)\n",

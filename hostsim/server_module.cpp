@@ -6,14 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "hostsim/host_class_factory.h"
 #include "hostsim/server_session.h"
 #include "platform/com_creation.h"
 #include "platform/symbols.h"
 
 namespace {
-
-constexpr CLSID kHostClass = {
-    0x539DB5D0, 0xC0C6, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
 
 // Every session made, kept for the life of the process as a running host keeps its state.
 std::vector<std::unique_ptr<SimSession>>& Sessions() {
@@ -21,32 +19,18 @@ std::vector<std::unique_ptr<SimSession>>& Sessions() {
   return *sessions;
 }
 
-class HostClassFactory final : public IClassFactory {
+class HostClassFactory final : public SimStaticClassFactory {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualGUID(iid, IID_IUnknown) && !IsEqualGUID(iid, IID_IClassFactory)) {
-      return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  // The factory is the module's: it lives as long as the module is loaded.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     auto session = std::make_unique<SimSession>();
-    if (!SimServeFromEnvironment(*session, &kHostClass)) return E_FAIL;
+    if (!SimServeFromEnvironment(*session, &kSimHostClass)) return E_FAIL;
     const HRESULT hr = session->identity.QueryInterface(iid, out);
     Sessions().push_back(std::move(session));
     return hr;
   }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
 
 HostClassFactory g_factory;
@@ -56,7 +40,7 @@ HostClassFactory g_factory;
 extern "C" TANSEL_EXPORT HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (!IsEqualGUID(clsid, kHostClass)) return CLASS_E_CLASSNOTAVAILABLE;
+  if (!IsEqualGUID(clsid, kSimHostClass)) return CLASS_E_CLASSNOTAVAILABLE;
   return g_factory.QueryInterface(iid, out);
 }
 
