@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "bridge/host_copy.h"
@@ -202,7 +203,7 @@ struct SimHostState {
 
   bool shared = false;
   int32_t messageResult = 1;
-  std::map<ObjectId, SimObject> objects;
+  std::unordered_map<ObjectId, SimObject> objects;
   ObjectId nextId = 1;
 
   std::vector<SimShownMessage> messages;
