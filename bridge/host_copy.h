@@ -56,11 +56,11 @@ void HostReleaseOwned(void* record, const HostLayout& layout, HostFreeFn release
 const HostOwned* HostPayloadPart(int32_t valType);
 
 // The layout of each value type that host calls carry. Scalars and fixed records own nothing.
-// `owns` says at compile time whether a copy or release has anything to walk, so that the
-// calls on scalars and fixed records cost nothing beyond the host's answer.
 template <typename T>
 struct HostLayoutOf {
   static_assert(std::is_trivially_copyable_v<T>);
+  // Whether a copy or release has anything to walk, known at compile time: the calls on scalars
+  // and fixed records cost nothing beyond the host's answer.
   static constexpr bool owns = false;
   static constexpr HostLayout layout = {sizeof(T), 0, {}};  // owns nothing
 };
