@@ -5,7 +5,6 @@
 #include <unicode/putil.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
-#include <unicode/uloc.h>
 
 #include <random>
 #include <string>
@@ -23,8 +22,7 @@ constexpr size_t kControlEvery = 40;
 // Points ICU at the build's host converters before any benchmark runs.
 const bool kDataDirectorySet = [] {
   u_setDataDirectory(TANSEL_ICU_DATA_DIR);
-  UErrorCode error = U_ZERO_ERROR;
-  uloc_setDefault("en_US", &error);
+  Utf8SetDefaultLocale("en_US");
   return true;
 }();
 

@@ -45,79 +45,68 @@ struct Connected {
   }
 };
 
-void BM_HostGetInt(benchmark::State& state) {
+// One in-process pair: the wrapper's call and the raw one, each in its own loop on the same
+// connected client. Each call's result goes to DoNotOptimize once, so neither is dropped and
+// both pay the same for it.
+template <typename Call>
+void InProcess(benchmark::State& state, Call call) {
   Connected c;
-  for (auto _ : state) benchmark::DoNotOptimize(HostGetInt(c.document, c.document, kPropSearch));
+  for (auto _ : state) call(c);
 }
-void BM_HostGetIntRaw(benchmark::State& state) {
-  Connected c;
+
+// The raw calls preset the error code and value as the wrappers do, and pass the same arguments
+// through the same interface pointer.
+const auto kGetInt = [](Connected& c) {
+  benchmark::DoNotOptimize(HostGetInt(c.document, c.document, kPropSearch));
+};
+const auto kGetIntRaw = [](Connected& c) {
   const PropertyIdent ident = {kPropSearch, nullptr};
-  for (auto _ : state) {
-    int32_t code = -1;
-    int32_t value = 0;
-    benchmark::DoNotOptimize(c.api->GetIntProp(c.document, c.document, &ident, &code, &value));
-    benchmark::DoNotOptimize(value);
-  }
-}
-BENCHMARK(BM_HostGetInt)->Name("HostGetInt");
-BENCHMARK(BM_HostGetIntRaw)->Name("HostGetInt=vtable");
+  int32_t code = -1;
+  int32_t value = 0;
+  c.api->GetIntProp(c.document, c.document, &ident, &code, &value);
+  benchmark::DoNotOptimize(value);
+};
+BENCHMARK_CAPTURE(InProcess, get_int, kGetInt)->Name("HostGetInt");
+BENCHMARK_CAPTURE(InProcess, get_int_raw, kGetIntRaw)->Name("HostGetInt=vtable");
 
 // A status call and a value call without error code, on slots the simulator answers by default.
-void BM_HostStatus(benchmark::State& state) {
-  Connected c;
-  for (auto _ : state) benchmark::DoNotOptimize(HostCall84(c.document, 1));
-}
-void BM_HostStatusRaw(benchmark::State& state) {
-  Connected c;
-  for (auto _ : state) {
-    int32_t code = -1;
-    benchmark::DoNotOptimize(c.api->Slot84(c.document, 1, &code));
-    benchmark::DoNotOptimize(code);
-  }
-}
-BENCHMARK(BM_HostStatus)->Name("HostStatusCall");
-BENCHMARK(BM_HostStatusRaw)->Name("HostStatusCall=vtable");
+const auto kStatus = [](Connected& c) { benchmark::DoNotOptimize(HostCall84(c.document, 1)); };
+const auto kStatusRaw = [](Connected& c) {
+  int32_t code = -1;
+  c.api->Slot84(c.document, 1, &code);
+  benchmark::DoNotOptimize(code);
+};
+BENCHMARK_CAPTURE(InProcess, status, kStatus)->Name("HostStatusCall");
+BENCHMARK_CAPTURE(InProcess, status_raw, kStatusRaw)->Name("HostStatusCall=vtable");
 
-void BM_HostValue(benchmark::State& state) {
-  Connected c;
-  for (auto _ : state) benchmark::DoNotOptimize(HostCall76(c.document, 1));
-}
-void BM_HostValueRaw(benchmark::State& state) {
-  Connected c;
-  for (auto _ : state) {
-    int32_t value = 0;
-    benchmark::DoNotOptimize(c.api->Slot76(c.document, 1, &value));
-    benchmark::DoNotOptimize(value);
-  }
-}
-BENCHMARK(BM_HostValue)->Name("HostValueCall");
-BENCHMARK(BM_HostValueRaw)->Name("HostValueCall=vtable");
+const auto kValue = [](Connected& c) { benchmark::DoNotOptimize(HostCall76(c.document, 1)); };
+const auto kValueRaw = [](Connected& c) {
+  int32_t value = 0;
+  c.api->Slot76(c.document, 1, &value);
+  benchmark::DoNotOptimize(value);
+};
+BENCHMARK_CAPTURE(InProcess, value, kValue)->Name("HostValueCall");
+BENCHMARK_CAPTURE(InProcess, value_raw, kValueRaw)->Name("HostValueCall=vtable");
 
-void BM_HostGetString(benchmark::State& state) {
-  Connected c;
-  for (auto _ : state) {
-    char* text = HostGetString(c.document, c.marker, kPropMarkerText);
-    benchmark::DoNotOptimize(text);
-    std::free(text);
-  }
-}
-void BM_HostGetStringRaw(benchmark::State& state) {
-  Connected c;
+const auto kGetString = [](Connected& c) {
+  char* text = HostGetString(c.document, c.marker, kPropMarkerText);
+  benchmark::DoNotOptimize(text);
+  std::free(text);
+};
+const auto kGetStringRaw = [](Connected& c) {
   const PropertyIdent ident = {kPropMarkerText, nullptr};
-  for (auto _ : state) {
-    int32_t code = -1;
-    char* hosts = nullptr;
-    benchmark::DoNotOptimize(c.api->GetStringProp(c.document, c.marker, &ident, &code, &hosts));
-    const size_t bytes = std::strlen(hosts) + 1;
-    char* text = static_cast<char*>(std::malloc(bytes));
-    std::memcpy(text, hosts, bytes);
-    CoTaskMemFree(hosts);
-    benchmark::DoNotOptimize(text);
-    std::free(text);
-  }
-}
-BENCHMARK(BM_HostGetString)->Name("HostGetString");
-BENCHMARK(BM_HostGetStringRaw)->Name("HostGetString=vtable+copy");
+  int32_t code = -1;
+  char* hosts = nullptr;
+  c.api->GetStringProp(c.document, c.marker, &ident, &code, &hosts);
+  const size_t bytes = std::strlen(hosts) + 1;
+  char* text = static_cast<char*>(std::malloc(bytes));
+  std::memcpy(text, hosts, bytes);
+  CoTaskMemFree(hosts);
+  benchmark::DoNotOptimize(text);
+  std::free(text);
+};
+BENCHMARK_CAPTURE(InProcess, get_string, kGetString)->Name("HostGetString");
+BENCHMARK_CAPTURE(InProcess, get_string_raw, kGetStringRaw)->Name("HostGetString=vtable+copy");
 
 // Out of process: the simulator's server module, reached by class through this platform's COM.
 struct Remote {
@@ -137,22 +126,23 @@ struct Remote {
   }
 };
 
-void BM_RemoteGetInt(benchmark::State& state) {
+template <typename Call>
+void OutOfProcess(benchmark::State& state, Call call) {
   Remote r;
-  for (auto _ : state) benchmark::DoNotOptimize(HostGetInt(r.document, r.document, kPropSearch));
+  for (auto _ : state) call(r);
 }
-void BM_RemoteGetIntProxy(benchmark::State& state) {
-  Remote r;
+const auto kRemoteGetInt = [](Remote& r) {
+  benchmark::DoNotOptimize(HostGetInt(r.document, r.document, kPropSearch));
+};
+const auto kRemoteGetIntProxy = [](Remote& r) {
   const PropertyIdent ident = {kPropSearch, nullptr};
-  for (auto _ : state) {
-    int32_t code = -1;
-    int32_t value = 0;
-    benchmark::DoNotOptimize(r.api->GetIntProp(r.document, r.document, &ident, &code, &value));
-    benchmark::DoNotOptimize(value);
-  }
-}
-BENCHMARK(BM_RemoteGetInt)->Name("RemoteGetInt");
-BENCHMARK(BM_RemoteGetIntProxy)->Name("RemoteGetInt=proxy");
+  int32_t code = -1;
+  int32_t value = 0;
+  r.api->GetIntProp(r.document, r.document, &ident, &code, &value);
+  benchmark::DoNotOptimize(value);
+};
+BENCHMARK_CAPTURE(OutOfProcess, get_int, kRemoteGetInt)->Name("RemoteGetInt");
+BENCHMARK_CAPTURE(OutOfProcess, get_int_proxy, kRemoteGetIntProxy)->Name("RemoteGetInt=proxy");
 
 typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescription*);
 

@@ -19,8 +19,16 @@
 
 inline constexpr int32_t kHostCodePreset = -1;  // the error code until the host writes one
 
-// Writes HostErrno for a failing HRESULT; true when hr failed.
-bool HostCallFailed(HRESULT hr);
+// Writes HostErrno for a failed HRESULT.
+void HostNoteFailure(HRESULT hr);
+// Writes HostErrno for a failing HRESULT; true when hr failed. Inline: on success it is one test.
+inline bool HostCallFailed(HRESULT hr) {
+  if (FAILED(hr)) [[unlikely]] {
+    HostNoteFailure(hr);
+    return true;
+  }
+  return false;
+}
 // The code a status-like call returns after a failing HRESULT: the host's own when it wrote a
 // nonzero one, else ErrHostCall. A code left at 0 by a failed call never reads as success.
 inline int32_t HostFailedCode(int32_t code) {

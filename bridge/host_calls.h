@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "bridge/host_fronts.h"  // the numbered forms are inline there
 #include "bridge/host_types.h"
 
 // Turns notification on (state 1) or off (0): 0, or the error code.

@@ -59,12 +59,16 @@ const HostOwned* HostPayloadPart(int32_t valType);
 template <typename T>
 struct HostLayoutOf {
   static_assert(std::is_trivially_copyable_v<T>);
+  // Whether a copy or release has anything to walk, known at compile time: the calls on scalars
+  // and fixed records cost nothing beyond the host's answer.
+  static constexpr bool owns = false;
   static constexpr HostLayout layout = {sizeof(T), 0, {}};  // owns nothing
 };
-#define HOST_DECLARE_LAYOUT(T)       \
-  template <>                        \
-  struct HostLayoutOf<T> {           \
-    static const HostLayout& layout; \
+#define HOST_DECLARE_LAYOUT(T)         \
+  template <>                          \
+  struct HostLayoutOf<T> {             \
+    static constexpr bool owns = true; \
+    static const HostLayout& layout;   \
   };
 HOST_DECLARE_LAYOUT(char*)
 HOST_DECLARE_LAYOUT(StringList)
@@ -108,7 +112,10 @@ template <typename T>
 T HostCopyValue(const T& source, HostAllocFn alloc, bool* complete = nullptr) {
   T copy;
   std::memcpy(static_cast<void*>(&copy), &source, sizeof(T));
-  const bool whole = HostCopyOwned(&copy, &source, HostLayoutOf<T>::layout, alloc);
+  bool whole = true;
+  if constexpr (HostLayoutOf<T>::owns) {
+    whole = HostCopyOwned(&copy, &source, HostLayoutOf<T>::layout, alloc);
+  }
   if (complete != nullptr) *complete = whole;
   return copy;
 }
@@ -116,7 +123,9 @@ T HostCopyValue(const T& source, HostAllocFn alloc, bool* complete = nullptr) {
 // The release of a pair: everything value owns, through release; null does nothing.
 template <typename T>
 void HostReleaseValue(T* value, HostFreeFn release) {
-  if (value != nullptr) HostReleaseOwned(value, HostLayoutOf<T>::layout, release);
+  if constexpr (HostLayoutOf<T>::owns) {
+    if (value != nullptr) HostReleaseOwned(value, HostLayoutOf<T>::layout, release);
+  }
 }
 
 // The client's copy of a value the host handed over into *copy; the host's memory is given back

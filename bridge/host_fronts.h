@@ -61,20 +61,50 @@
   X(SetFixed, HostSetNamedStringsPairsFixed, HostSetNamedStringsPairsByIdent,                      \
     const NamedStringsPairList*, 1670)
 
-#define HOST_FRONT_DECL_GetNumber(Front, T) \
-  T Front(ObjectId document, ObjectId object, int32_t number);
-#define HOST_FRONT_DECL_SetNumber(Front, T) \
-  void Front(ObjectId document, ObjectId object, int32_t number, T value);
-#define HOST_FRONT_DECL_GetName(Front, T) \
-  T Front(ObjectId document, ObjectId object, const char* name);
-#define HOST_FRONT_DECL_SetName(Front, T) \
-  void Front(ObjectId document, ObjectId object, const char* name, T value);
-#define HOST_FRONT_DECL_GetFixed(Front, T) T Front(ObjectId document, ObjectId object);
-#define HOST_FRONT_DECL_SetFixed(Front, T) void Front(ObjectId document, ObjectId object, T value);
-#define HOST_FRONT_DECL(Form, Front, Wrapper, T, ...) HOST_FRONT_DECL_##Form(Front, T)
-HOST_PROPERTY_FRONTS(HOST_FRONT_DECL)
-HOST_FIXED_FRONTS(HOST_FRONT_DECL)
-#undef HOST_FRONT_DECL
+// The property fronts are inline: a front costs its caller nothing beyond the wrapper's call.
+#define HOST_FRONT_DEF_GetNumber(Front, Wrapper, T, number)            \
+  inline T Front(ObjectId document, ObjectId object, int32_t number) { \
+    const PropertyIdent ident = {number, nullptr};                     \
+    return Wrapper(document, object, &ident);                          \
+  }
+#define HOST_FRONT_DEF_SetNumber(Front, Wrapper, T, number)                        \
+  inline void Front(ObjectId document, ObjectId object, int32_t number, T value) { \
+    const PropertyIdent ident = {number, nullptr};                                 \
+    Wrapper(document, object, &ident, value);                                      \
+  }
+#define HOST_FRONT_DEF_GetName(Front, Wrapper, T, unused)                \
+  inline T Front(ObjectId document, ObjectId object, const char* name) { \
+    const PropertyIdent ident = {0, name};                               \
+    return Wrapper(document, object, &ident);                            \
+  }
+#define HOST_FRONT_DEF_SetName(Front, Wrapper, T, unused)                            \
+  inline void Front(ObjectId document, ObjectId object, const char* name, T value) { \
+    const PropertyIdent ident = {0, name};                                           \
+    Wrapper(document, object, &ident, value);                                        \
+  }
+#define HOST_FRONT_DEF_GetFixed(Front, Wrapper, T, fixed) \
+  inline T Front(ObjectId document, ObjectId object) {    \
+    const PropertyIdent ident = {fixed, nullptr};         \
+    return Wrapper(document, object, &ident);             \
+  }
+#define HOST_FRONT_DEF_SetFixed(Front, Wrapper, T, fixed)          \
+  inline void Front(ObjectId document, ObjectId object, T value) { \
+    const PropertyIdent ident = {fixed, nullptr};                  \
+    Wrapper(document, object, &ident, value);                      \
+  }
+#define HOST_FRONT_DEF(Form, Front, Wrapper, T) HOST_FRONT_DEF_##Form(Front, Wrapper, T, number)
+#define HOST_FRONT_DEF_FIXED(Form, Front, Wrapper, T, fixed) \
+  HOST_FRONT_DEF_##Form(Front, Wrapper, T, fixed)
+HOST_PROPERTY_FRONTS(HOST_FRONT_DEF)
+HOST_FIXED_FRONTS(HOST_FRONT_DEF_FIXED)
+#undef HOST_FRONT_DEF
+#undef HOST_FRONT_DEF_FIXED
+#undef HOST_FRONT_DEF_GetNumber
+#undef HOST_FRONT_DEF_SetNumber
+#undef HOST_FRONT_DEF_GetName
+#undef HOST_FRONT_DEF_SetName
+#undef HOST_FRONT_DEF_GetFixed
+#undef HOST_FRONT_DEF_SetFixed
 
 // HostApi slot 25 with its three trailing arguments null, null and 0.
 int32_t HostCall25Text(const char* text, char** out);

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <array>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "bridge/host_copy.h"
@@ -202,7 +204,7 @@ struct SimHostState {
 
   bool shared = false;
   int32_t messageResult = 1;
-  std::map<ObjectId, SimObject> objects;
+  std::unordered_map<ObjectId, SimObject> objects;
   ObjectId nextId = 1;
 
   std::vector<SimShownMessage> messages;
@@ -228,7 +230,13 @@ struct SimHostState {
 template <typename T>
 T SimSample(SimHostState* state) {
   T value;
-  SimFillSample(state, &value, HostLayoutOf<T>::layout, 0);
+  if constexpr (HostLayoutOf<T>::owns) {
+    SimFillSample(state, &value, HostLayoutOf<T>::layout, 0);
+  } else {
+    // As SimFillSample fills it, with a size known here: a scalar answer is one plain store,
+    // which the caller's read of it can forward.
+    std::memset(static_cast<void*>(&value), 0x11, sizeof(T));
+  }
   return value;
 }
 

@@ -27,6 +27,7 @@
 #include "platform/win_exception.h"
 #include "platform/win_module.h"
 #include "platform/win_version.h"
+#include "strings/collation.h"
 
 namespace {
 
@@ -150,10 +151,7 @@ bool ReportMemoryFaults(SimHost& host) {
 // without one, ICU would pick en_US_POSIX, whose collation orders every capital before every small
 // letter; the simulator then runs as a US English host does.
 void UseHostLocale() {
-  if (std::strcmp(uloc_getDefault(), "en_US_POSIX") == 0) {
-    UErrorCode error = U_ZERO_ERROR;
-    uloc_setDefault("en_US", &error);
-  }
+  if (std::strcmp(uloc_getDefault(), "en_US_POSIX") == 0) Utf8SetDefaultLocale("en_US");
 }
 
 // A whole number from text within [low, high]; nullopt otherwise.

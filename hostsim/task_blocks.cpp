@@ -101,8 +101,9 @@ SimTaskBlocks::~SimTaskBlocks() {
 void* SimTaskBlocks::Alloc(size_t bytes, bool hostKeeps) {
   void* block = CoTaskMemAlloc(bytes);
   if (block == nullptr) return nullptr;
-  newest_[block] = blocks_.size();
-  blocks_.push_back({block, kHandedOut, hostKeeps, false, {}});
+  const size_t index = handedOut_++;
+  newest_[block] = index;
+  held_.emplace(index, Block{block, kHandedOut, hostKeeps, false, {}});
   // What the host puts in a shared block is known once the caller has filled it: see
   // CheckSharedBlocks, which takes the first look.
   return block;
@@ -114,30 +115,23 @@ char* SimTaskBlocks::CopyString(const char* text, bool hostKeeps) {
   auto* copy = static_cast<char*>(Alloc(bytes, hostKeeps));
   if (copy == nullptr) return nullptr;
   std::memcpy(copy, text, bytes);
-  blocks_.back().text = true;
-  if (hostKeeps) blocks_.back().put.assign(copy, bytes);
+  Block& b = held_.at(handedOut_ - 1);
+  b.text = true;
+  if (hostKeeps) b.put.assign(copy, bytes);
   return copy;
 }
 
-size_t SimTaskBlocks::FreedByClient() const {
-  size_t freed = 0;
-  for (const Block& b : blocks_) freed += b.state == kGivenBack ? 1 : 0;
-  return freed;
-}
-
-size_t SimTaskBlocks::FreedWrongly() const {
-  size_t freed = 0;
-  for (const Block& b : blocks_) freed += b.state == kFreedWrongly ? 1 : 0;
-  return freed;
+bool SimTaskBlocks::Freed(size_t index) const {
+  return index < handedOut_ && held_.count(index) == 0;
 }
 
 bool SimTaskBlocks::GivenBack(void* block) const {
   const auto found = newest_.find(block);
-  return found != newest_.end() && blocks_[found->second].state == kGivenBack;
+  return found != newest_.end() && held_.count(found->second) == 0;
 }
 
 void SimTaskBlocks::CheckSharedBlocks() {
-  for (Block& b : blocks_) {
+  for (auto& [index, b] : held_) {
     if (!b.hostKeeps || b.state != kHandedOut || !b.text) continue;
     if (std::memcmp(b.address, b.put.data(), b.put.size()) == 0) continue;
     faults_.push_back(SimMemoryFault::kWroteSharedText);
@@ -145,42 +139,54 @@ void SimTaskBlocks::CheckSharedBlocks() {
   }
 }
 
-void SimTaskBlocks::Reclaim() {
-  std::vector<Block> blocks;
-  blocks.swap(blocks_);  // forget them first: the frees below pass the watch too
+void SimTaskBlocks::Forget() {
+  held_.clear();
   newest_.clear();
-  for (const Block& b : blocks) {
-    if (b.state == kFreedWrongly || (b.state == kHandedOut && b.hostKeeps)) {
-      CoTaskMemFree(b.address);
-    }
+  handedOut_ = 0;
+  freedByClient_ = 0;
+  freedWrongly_ = 0;
+}
+
+void SimTaskBlocks::Reclaim() {
+  std::unordered_map<size_t, Block> held;
+  held.swap(held_);  // forget them first: the frees below pass the watch too
+  Forget();
+  for (const auto& [index, b] : held) {
+    if (b.state == kFreedWrongly || b.hostKeeps) CoTaskMemFree(b.address);
   }
 }
 
 void SimTaskBlocks::ReclaimAll() {
-  std::vector<Block> blocks;
-  blocks.swap(blocks_);
-  newest_.clear();
-  for (const Block& b : blocks) {
-    if (b.state != kGivenBack) CoTaskMemFree(b.address);
-  }
+  std::unordered_map<size_t, Block> held;
+  held.swap(held_);
+  Forget();
+  for (const auto& [index, b] : held) CoTaskMemFree(b.address);
 }
 
 bool SimTaskBlocks::NoteTaskFree(void* block, bool known) {
   const auto found = newest_.find(block);
-  Block* b = found != newest_.end() ? &blocks_[found->second] : nullptr;
+  const bool gaveOut = found != newest_.end();
+  const auto held = gaveOut ? held_.find(found->second) : held_.end();
   if (known) {
-    if (b != nullptr) b->state = kGivenBack;  // also one freed wrongly before: given back now
+    if (held != held_.end()) {  // also one freed wrongly before: given back now
+      if (held->second.state == kFreedWrongly) --freedWrongly_;
+      held_.erase(held);
+      ++freedByClient_;
+    }
     return true;
   }
-  faults_.push_back(b != nullptr && b->state == kGivenBack ? SimMemoryFault::kGivenBackTwice
-                                                           : SimMemoryFault::kNotHostBlock);
+  faults_.push_back(gaveOut && held == held_.end() ? SimMemoryFault::kGivenBackTwice
+                                                   : SimMemoryFault::kNotHostBlock);
   return false;
 }
 
 bool SimTaskBlocks::NoteLibraryFree(void* block) {
   const auto found = newest_.find(block);
-  if (found == newest_.end() || blocks_[found->second].state != kHandedOut) return true;
-  blocks_[found->second].state = kFreedWrongly;
+  if (found == newest_.end()) return true;
+  const auto held = held_.find(found->second);
+  if (held == held_.end() || held->second.state != kHandedOut) return true;
+  held->second.state = kFreedWrongly;
+  ++freedWrongly_;
   faults_.push_back(SimMemoryFault::kLibraryFree);
   return false;
 }

@@ -50,11 +50,11 @@ class SimTaskBlocks {
   // A tracked copy of text (null for null, or when refused).
   char* CopyString(const char* text, bool hostKeeps);
 
-  size_t HandedOut() const { return blocks_.size(); }  // blocks given to the client so far
-  size_t FreedByClient() const;  // of those, how many the client gave back (CoTaskMemFree)
-  size_t FreedWrongly() const;   // of those, how many it freed through the library's heap
-  bool Freed(size_t index) const { return blocks_[index].state == kGivenBack; }  // hand-out order
-  const void* Address(size_t index) const { return blocks_[index].address; }
+  size_t HandedOut() const { return handedOut_; }          // blocks given to the client so far
+  size_t FreedByClient() const { return freedByClient_; }  // of those, given back (CoTaskMemFree)
+  // Of those, how many it freed through the library's heap (and has not given back since).
+  size_t FreedWrongly() const { return freedWrongly_; }
+  bool Freed(size_t index) const;  // in hand-out order: whether the client gave that block back
   // The client's faults so far (see SimMemoryFault). Writes into shared blocks are looked for
   // by CheckSharedBlocks.
   const std::vector<SimMemoryFault>& Faults() const { return faults_; }
@@ -77,7 +77,9 @@ class SimTaskBlocks {
   bool GivenBack(void* block) const;  // the newest block handed out at that address was given back
 
  private:
-  enum State { kHandedOut, kGivenBack, kFreedWrongly };
+  enum State { kHandedOut, kFreedWrongly };
+  // A block the client has not given back. One given back is forgotten but for its count, so the
+  // record stays as large as what the client holds, however long the host runs.
   struct Block {
     void* address;  // as handed out
     State state;
@@ -85,7 +87,12 @@ class SimTaskBlocks {
     bool text;        // a string (else a record or an array)
     std::string put;  // what the host put in a shared block
   };
-  std::vector<Block> blocks_;
+  void Forget();  // every block, after the host has freed what it must
+
+  size_t handedOut_ = 0;
+  size_t freedByClient_ = 0;
+  size_t freedWrongly_ = 0;                   // blocks now in state kFreedWrongly
+  std::unordered_map<size_t, Block> held_;    // hand-out index -> a block not given back
   std::unordered_map<void*, size_t> newest_;  // address -> the newest block handed out there
   std::vector<SimMemoryFault> faults_;
 };

@@ -1,40 +1,39 @@
-// Collation with ICU. Each setting has one collator, opened on first use and kept while ICU's
-// default locale stays the same: opening one costs far more than a comparison.
+// Collation with ICU. Each setting has one collator, opened on first use and kept until the
+// default locale is changed through Utf8SetDefaultLocale: opening one costs far more than a
+// comparison.
+//
+// Asking ICU for its default locale on every call would take ICU's lock (and compare names), which
+// costs as much as the comparison of a short word. The library's own count of locale changes is
+// read instead: one load on the fast path. A change made directly through ICU is therefore seen
+// only by collators not yet opened; plug-ins change the locale through Utf8SetDefaultLocale.
 #include "strings/collation.h"
 
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
 
 #include "strings/utf8.h"
+#include "strings/utf8_valid_internal.h"
 
 namespace {
 
-// One cached collator and the default locale it was opened for: the name, and the pointer
-// uloc_getDefault returned. ICU keeps one locale object per default locale name for as long as ICU
-// lives (closing it down needs every collator closed first, ours too), so the same pointer means
-// the same name and is checked before the name.
+// Changes of the default locale made through Utf8SetDefaultLocale; a collator opened before the
+// latest one is replaced on its next use.
+uint32_t g_localeChanges = 0;
+
+// One cached collator and the count of locale changes when it was opened.
 struct CollatorSlot {
   UCollator* collator = nullptr;
-  const char* localePointer = nullptr;
-  char locale[ULOC_FULLNAME_CAPACITY] = {};
+  uint32_t localeChanges = 0;
 };
 
-// A collator for ICU's current default locale at strength, normalisation on or off; null when ICU
-// cannot open or set one up (a collator that failed half-way is closed; warnings are no failure).
-// When the default locale has changed since the cached one was opened, that one is replaced. A
-// failure is not remembered, so the next call tries again.
-UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool normalize) {
-  const char* locale = uloc_getDefault();
-  if (slot.collator != nullptr) {
-    if (locale == slot.localePointer) return slot.collator;
-    if (std::strcmp(slot.locale, locale) == 0) {
-      slot.localePointer = locale;
-      return slot.collator;
-    }
-  }
+// Opens the collator of slot for ICU's current default locale at strength, normalisation on or off,
+// replacing the one it held; null when ICU cannot open or set one up (a collator that failed
+// half-way is closed; warnings are no failure). A failure is not remembered, so the next call tries
+// again.
+[[gnu::noinline]] UCollator* OpenCollator(CollatorSlot& slot, UCollationStrength strength,
+                                          bool normalize) {
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
   if (U_FAILURE(error)) {
@@ -49,9 +48,16 @@ UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool 
   }
   ucol_close(slot.collator);
   slot.collator = collator;
-  std::snprintf(slot.locale, sizeof slot.locale, "%s", locale);
-  slot.localePointer = locale;
+  slot.localeChanges = g_localeChanges;
   return collator;
+}
+
+// The collator of slot, opened again when the default locale has changed since.
+inline UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool normalize) {
+  if (slot.collator != nullptr && slot.localeChanges == g_localeChanges) [[likely]] {
+    return slot.collator;
+  }
+  return OpenCollator(slot, strength, normalize);
 }
 
 CollatorSlot g_charCollator;       // secondary, for single characters
@@ -64,25 +70,20 @@ int Sign(UCollationResult result) {
 
 // Text that is not valid UTF-8 converts to "???" before it is compared, as everywhere else in the
 // library; valid text is compared as it stands, which gives the collator the same units a
-// conversion to UTF-16 would. The collator is given both lengths, which the check has found.
-struct Comparable {
-  const char* text;
-  int32_t length;
-};
-
-Comparable ComparableOf(const char* s) {
-  if (s == nullptr) return {"", 0};
-  int length = Utf8ValidLength(s);
-  return length >= 0 ? Comparable{s, length} : Comparable{"???", 3};
+// conversion to UTF-16 would. The collator finds the ends itself: ICU compares UTF-8 faster
+// given -1 than given the lengths.
+inline const char* ComparableOf(const char* s) {
+  if (s == nullptr) return "";
+  int length = ShortValidLength(reinterpret_cast<const unsigned char*>(s));
+  if (length == -2) length = Utf8ValidLength(s);
+  return length >= 0 ? s : "???";
 }
 
 int CollateStrings(UCollator* collator, const char* a, const char* b) {
   if (collator == nullptr) return 0;
   UErrorCode error = U_ZERO_ERROR;
-  Comparable left = ComparableOf(a);
-  Comparable right = ComparableOf(b);
   UCollationResult result =
-      ucol_strcollUTF8(collator, left.text, left.length, right.text, right.length, &error);
+      ucol_strcollUTF8(collator, ComparableOf(a), -1, ComparableOf(b), -1, &error);
   return U_FAILURE(error) ? 0 : Sign(result);
 }
 
@@ -104,4 +105,11 @@ int Utf8CollateTertiary(const char* a, const char* b) {
 
 int Utf8CollateSecondary(const char* a, const char* b) {
   return CollateStrings(CachedCollator(g_secondaryCollator, UCOL_SECONDARY, true), a, b);
+}
+
+int Utf8SetDefaultLocale(const char* locale) {
+  UErrorCode error = U_ZERO_ERROR;
+  uloc_setDefault(locale, &error);
+  ++g_localeChanges;  // also after a failure: ICU may have changed its default half-way
+  return U_FAILURE(error) ? -1 : 0;
 }

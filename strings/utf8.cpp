@@ -5,6 +5,7 @@
 #include <unicode/ustring.h>
 
 #include "strings/byte_blocks_internal.h"
+#include "strings/utf8_valid_internal.h"
 
 namespace {
 
@@ -158,36 +159,6 @@ int Utf8CharLength(const char* p) {
     if (!Utf8IsContinuation(static_cast<unsigned char>(p[i]))) return 0;  // the zero stops here
   return length;
 }
-
-namespace {
-
-// Utf8ValidLength of text whose terminator lies in its first block, which ends in the page it
-// starts in: ASCII and two-byte sequences (lead 0xC2 to 0xDF) are checked for all lanes at once;
-// -2 where the text is longer or holds other bytes from 0x80 up, and is walked instead. Words,
-// the collations' daily bread, mostly come this way.
-__attribute__((no_sanitize("address"))) int ShortValidLength(const unsigned char* p) {
-  if (PageRest(p) < kLanes) return -2;
-  Lanes x = Load(p);
-  Lanes zeros = Terminators(x);
-  if (!AnyLane(zeros)) return -2;
-  auto length = static_cast<unsigned char>(FirstLane(zeros));
-  constexpr Lanes kIndex = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-  // Lanes up to the terminator, the terminator's own included: a lead byte before it needs its
-  // continuation byte there.
-  Lanes inside = reinterpret_cast<Lanes>(kIndex <= length);
-  Lanes high = reinterpret_cast<Lanes>(x >= 0x80) & inside;
-  if (!AnyLane(high)) return length;
-  Lanes lead = reinterpret_cast<Lanes>((x >= 0xC2) & (x <= 0xDF));
-  Lanes continuation = reinterpret_cast<Lanes>(x <= 0xBF) & high;
-  if (AnyLane(high & ~lead & ~continuation)) return -2;
-  // Valid exactly where every continuation byte follows a lead byte and every lead byte is
-  // followed by one.
-  Lanes leadBefore = __builtin_shufflevector(Lanes{}, lead, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
-                                             25, 26, 27, 28, 29, 30);
-  return AnyLane((continuation ^ leadBefore) & inside) ? -1 : length;
-}
-
-}  // namespace
 
 int Utf8ValidLength(const char* s) {
   if (s == nullptr) return -1;
