@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "bridge/client_callbacks.h"
 #include "bridge/client_description.h"
 #include "bridge/client_startup.h"
 #include "bridge/client_state.h"
@@ -80,6 +81,8 @@ extern "C" TANSEL_EXPORT int32_t F_ApiClientInit(HMODULE module, IUnknown* host,
     ReadClientDescription(module, local.list());
     description = &local.list();
   }
+  ClientHeldInitializes = {};
+  ClientHeldInitializes.starting = 1;
   api->RegisterClient(sink->Unknown(), kClientVersion, description);
   if (HostModuleLink* link = HostInterface<HostModuleLink>()) link->SetClientModule(module);
   local.Free();
@@ -91,5 +94,9 @@ extern "C" TANSEL_EXPORT int32_t F_ApiClientInit(HMODULE module, IUnknown* host,
   // From here on the host's own reference keeps the sink alive.
   sink->Release();
   ConsoleHook = HostConsoleWrite;
+  // What the host sent while start-up was still making its calls.
+  const HeldInitializes held = ClientHeldInitializes;
+  ClientHeldInitializes = {};
+  for (int i = 0; i < held.count; ++i) ClientInitialize(held.codes[i]);
   return 0;
 }

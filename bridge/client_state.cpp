@@ -9,3 +9,4 @@ IUnknown* ClientCompanion = nullptr;
 int32_t ClientStopped = 0;
 ConsoleHookFn ConsoleHook = nullptr;
 int32_t ClientInitialised = 0;
+HeldInitializes ClientHeldInitializes;

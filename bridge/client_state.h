@@ -20,6 +20,19 @@ extern int32_t ClientStopped;      // 1 ends the client's message loops
 extern ConsoleHookFn ConsoleHook;  // null until start-up installs HostConsoleWrite
 extern int32_t ClientInitialised;  // 1 between start-up and the host's "Quit"
 
+// A host out of process may call the client back during any of start-up's own calls (COM serves
+// incoming calls while an outgoing one waits). "Initialize" arriving then is held, in order, and
+// handed to the client once start-up is over: run earlier, it would meet a client not yet set up
+// and see its ClientStopped undone by start-up's end, leaving a client program's loop waiting for
+// a start that had already happened.
+inline constexpr int kHeldInitializeLimit = 8;  // past it, "Initialize" runs at once as before
+struct HeldInitializes {
+  int32_t starting = 0;  // 1 from the client's registration until start-up is over
+  int count = 0;
+  int32_t codes[kHeldInitializeLimit] = {};
+};
+extern HeldInitializes ClientHeldInitializes;
+
 // The table's entry for Interface, or null when the host does not offer it.
 template <typename Interface>
 Interface* HostInterface() {

@@ -45,6 +45,11 @@ HRESULT STDMETHODCALLTYPE HostNotificationsC::CMSCommand(int32_t command, void* 
 }
 
 HRESULT STDMETHODCALLTYPE HostNotificationsC::Initialize(int32_t code) {
+  HeldInitializes& held = ClientHeldInitializes;
+  if (held.starting != 0 && held.count < kHeldInitializeLimit) {
+    held.codes[held.count++] = code;
+    return S_OK;
+  }
   ClientInitialize(code);
   return S_OK;
 }

@@ -28,6 +28,11 @@ if(WIN32)
   install(TARGETS tansel_plugin LIBRARY DESTINATION ${TANSEL_INSTALL_MODULEDIR})
   install(FILES $<TARGET_FILE:tansel_plugin>.debug DESTINATION ${TANSEL_INSTALL_MODULEDIR}
     OPTIONAL)
+  # The simulator as the host's local server for client programs, and the proxy/stub DLL its
+  # interfaces cross through. Neither registers itself on install: `regsvr32` takes the DLL, and
+  # the server becomes the LocalServer32 of the host's class (README, "The Windows build").
+  install(TARGETS tansel-host-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES $<TARGET_FILE:tansel_host_ps> DESTINATION ${CMAKE_INSTALL_BINDIR})
   set(_tansel_exports_file ${PROJECT_SOURCE_DIR}/cmake/plugin_exports.def)
 else()
   set_target_properties(tansel-hostsim PROPERTIES

@@ -123,6 +123,9 @@ HRESULT STDMETHODCALLTYPE SimFaceHostApi::RegisterClient(IUnknown* sink, int32_t
   if (sink != nullptr) sink->AddRef();
   state_->ReleaseSink();
   state_->sink = sink;
+  if (state_->registrationHook != nullptr) {
+    state_->registrationHook(state_->registrationHookContext);
+  }
   return plan.hr;
 }
 

@@ -332,3 +332,8 @@ void SimHost::OnNotificationRequest(void (*hook)(void*, int32_t, int32_t), void*
   state_->notificationHook = hook;
   state_->notificationHookContext = context;
 }
+
+void SimHost::OnRegistration(void (*hook)(void*), void* context) {
+  state_->registrationHook = hook;
+  state_->registrationHookContext = context;
+}

@@ -160,6 +160,9 @@ class SimHost {
   // before it answers (null: none): a host may call the client back from there.
   void OnNotificationRequest(void (*hook)(void* context, int32_t notification, int32_t state),
                              void* context);
+  // Runs hook(context) inside every registration, once the client's sink is recorded and before
+  // the host answers (null: none): a host may call the client back from there.
+  void OnRegistration(void (*hook)(void* context), void* context);
 
  private:
   std::unique_ptr<SimHostState> state_;

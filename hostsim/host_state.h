@@ -222,6 +222,8 @@ struct SimHostState {
   bool releaseSinkWhenLetGo = false;
   void (*notificationHook)(void* context, int32_t notification, int32_t state) = nullptr;
   void* notificationHookContext = nullptr;
+  void (*registrationHook)(void* context) = nullptr;
+  void* registrationHookContext = nullptr;
   void ReleaseSink();
 };
 

@@ -10,8 +10,10 @@
 //   TANSEL_SIM_EXIT_ON_REQUEST  1: the process ends abruptly inside the client's first request for
 //                           a notification, as a host that dies in the middle of a session.
 // A busy host answers every incoming call SERVERCALL_RETRYLATER from its message filter, which
-// the client's own filter then retries. The server ends once every client has let go of its host
-// objects, or when none has come for a minute.
+// the client's own filter then retries. "Initialize" goes to a client inside its registration,
+// while its start-up is still making calls (a busy host sends it once it is free again). The
+// server ends once every client has let go of its host objects, or when none has come for a
+// minute.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,9 +30,6 @@
 namespace {
 
 constexpr UINT kTickMs = 50;
-// A client sends "Initialize"'s way clear only once its start-up calls are over: the host waits
-// for this long a quiet spell after the registration before it calls the client.
-constexpr DWORD kStartQuietMs = 300;
 constexpr DWORD kIdleLimitMs = 60000;  // with no client at all
 
 struct Served : SimServedHost {
@@ -39,10 +38,9 @@ struct Served : SimServedHost {
 };
 
 std::vector<std::unique_ptr<Served>> g_hosts;
-FILE* g_out = stdout;      // where the host prints
-DWORD g_classCookie = 0;   // the class registration, revoked before the process ends
-DWORD g_lastIncoming = 0;  // tick of the last incoming call
-int g_turnedAway = 0;      // incoming calls answered SERVERCALL_RETRYLATER
+FILE* g_out = stdout;     // where the host prints
+DWORD g_classCookie = 0;  // the class registration, revoked before the process ends
+int g_turnedAway = 0;     // incoming calls answered SERVERCALL_RETRYLATER
 
 bool AnyBusy() {
   bool busy = false;
@@ -66,7 +64,6 @@ class ServerFilter final : public IMessageFilter {
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, INTERFACEINFO*) override {
-    g_lastIncoming = GetTickCount();
     if (AnyBusy()) {
       ++g_turnedAway;
       return SERVERCALL_RETRYLATER;
@@ -95,6 +92,18 @@ void OnRequest(void* context, int32_t, int32_t) {
   SimSendDocuments(*served);
 }
 
+// Sends "Initialize" to a registered client once, unless the host is busy.
+void Start(Served& served) {
+  if (served.started || !served.host.HasSink() || served.Busy()) return;
+  served.started = true;
+  SimSendInitialize(served);
+}
+
+// Inside the client's registration: the client is still starting.
+void OnRegistration(void* context) {
+  Start(*static_cast<Served*>(context));
+}
+
 class HostClassFactory final : public SimStaticClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
@@ -105,6 +114,7 @@ class HostClassFactory final : public SimStaticClassFactory {
     served->out = g_out;
     if (!SimServeFromEnvironment(*served, &kSimHostClass)) return E_FAIL;
     served->host.OnNotificationRequest(OnRequest, served.get());
+    served->host.OnRegistration(OnRegistration, served.get());
     const HRESULT hr = served->host.Object()->QueryInterface(iid, out);
     if (SUCCEEDED(hr)) {
       std::fprintf(g_out, "Host: a client connected\n");
@@ -115,18 +125,14 @@ class HostClassFactory final : public SimStaticClassFactory {
   }
 };
 
-// One turn of the timer: starts the clients whose start-up is over; true when the server is done.
+// One turn of the timer: starts the clients registered while the host was busy; true when the
+// server is done.
 bool Tick(DWORD began) {
   const DWORD now = GetTickCount();
   bool held = false;
   for (auto& served : g_hosts) {
-    SimHost& host = served->host;
-    if (!served->started && host.HasSink() && now - g_lastIncoming >= kStartQuietMs &&
-        !served->Busy()) {
-      served->started = true;
-      SimSendInitialize(*served);
-    }
-    if (host.OutstandingTotal() > 0) held = true;
+    Start(*served);
+    if (served->host.OutstandingTotal() > 0) held = true;
   }
   if (g_hosts.empty()) return now - began >= kIdleLimitMs;
   return !held;

@@ -1,5 +1,7 @@
 // Start-up against the simulated host: interface acquisition, registration, and the host's end.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "bridge/client_entry.h"
 #include "bridge/host_calls.h"
@@ -199,6 +201,56 @@ TEST_F(ClientEntryTest, AcquireAndReleaseTouchOnlyTheBaseInterfaces) {
   EXPECT_EQ(host.OutstandingTotal(), 1);
   EXPECT_EQ(HostInterfaceTable[kHostAuxiliaryIndex], optional);
   EXPECT_EQ(HostInterfaceTable[kHostApiIndex], nullptr);
+}
+
+// A host may send "Initialize" from inside the registration, while start-up is still making its
+// calls: the client sees it once start-up is over, in the order sent; past the limit of eight
+// held, a ninth runs at once.
+TEST_F(ClientEntryTest, InitializeSentDuringRegistrationRunsOnceStartUpIsOver) {
+  const struct {
+    int line;
+    int sends;                    // "Initialize" sent inside the registration, codes 1, 2, ...
+    std::vector<int64_t> inside;  // codes the client saw before the registration returned
+    std::vector<int64_t> after;   // codes seen in all once start-up has returned
+  } rows[] = {
+      {__LINE__, 1, {}, {1}},
+      {__LINE__, 2, {}, {1, 2}},
+      {__LINE__, 9, {9}, {9, 1, 2, 3, 4, 5, 6, 7, 8}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    g_recorder = {};
+    SimHost local;
+    struct Context {
+      SimHost* host;
+      int sends;
+      std::vector<int64_t> inside;
+    } context{&local, row.sends, {}};
+    local.OnRegistration(
+        [](void* raw) {
+          auto* c = static_cast<Context*>(raw);
+          for (int code = 1; code <= c->sends; ++code)
+            EXPECT_EQ(c->host->SendInitialize(code), S_OK);
+          for (const RecordedCall& call : g_recorder.calls) c->inside.push_back(call.a);
+        },
+        &context);
+    ASSERT_EQ(F_ApiClientInit(nullptr, local.Object(), nullptr, nullptr), 0);
+    EXPECT_EQ(context.inside, row.inside);
+    std::vector<int64_t> after;
+    for (const RecordedCall& call : g_recorder.calls) {
+      EXPECT_EQ(call.name, "Initialize");
+      after.push_back(call.a);
+    }
+    EXPECT_EQ(after, row.after);
+    // Once started, "Initialize" runs at once again.
+    g_recorder.calls.clear();
+    EXPECT_EQ(local.SendInitialize(42), S_OK);
+    ASSERT_EQ(g_recorder.calls.size(), 1u);
+    EXPECT_EQ(g_recorder.calls[0].a, 42);
+    local.ReleaseSink();
+    HostDisconnect();
+    EXPECT_EQ(local.OutstandingTotal(), 0);
+  }
 }
 
 }  // namespace

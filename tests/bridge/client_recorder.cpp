@@ -37,6 +37,7 @@ void ClientDialogEvent(int32_t first, int32_t second, int32_t third) {
 
 void ClientNotify(int32_t notification, ObjectId object, const char* text, int32_t value) {
   RecordedCall call = Call("Notify", notification, object, value, text);
+  if (text != nullptr) call.text = text;
   if (notification == kNotifyFields) {
     const NotifyFieldRecord* record = NotifyFieldsOf(text);
     for (const char* field : record->fields) {

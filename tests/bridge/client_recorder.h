@@ -14,6 +14,7 @@ struct RecordedCall {
   int64_t a = 0, b = 0, c = 0;                     // the integer arguments in order
   const void* p = nullptr;                         // the first pointer argument as received
   const void* q = nullptr;                         // the second
+  std::optional<std::string> text;                 // "Notify": the text, copied while it lived
   std::vector<std::optional<std::string>> fields;  // notification 75: the six fields, then more
   uint32_t moreCount = 0;                          // notification 75: the record's count
 };
