@@ -35,6 +35,36 @@ DefaultClientMessageFilterC* LibraryFilter() {
   return filter;
 }
 
+// How often an idle client program looks whether its host is still there.
+constexpr UINT kHostWatchMs = 2000;
+
+// Whether a host call failed because the host's process has gone: its proxy answers these, and
+// no callback will ever come again.
+bool HostProcessGone(HRESULT hr) {
+  switch (static_cast<uint32_t>(hr)) {
+    case 0x80010007:  // RPC_E_SERVER_DIED
+    case 0x80010012:  // RPC_E_SERVER_DIED_DNE
+    case 0x80010108:  // RPC_E_DISCONNECTED
+    case 0x800401FD:  // CO_E_OBJNOTCONNECTED
+    case 0x800706BA:  // the RPC server is unavailable
+    case 0x800706BE:  // the remote procedure call failed
+    case 0x800706BF:  // the remote procedure call failed and did not execute
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A harmless read of the application's object: it crosses to the host and changes nothing.
+bool HostStillThere() {
+  HostApi* host = HostInterface<HostApi>();
+  if (host == nullptr) return false;
+  const PropertyIdent ident = {1, nullptr};
+  int32_t code = -1;
+  int32_t value = 0;
+  return !HostProcessGone(host->GetIntProp(0, 0, &ident, &code, &value));
+}
+
 // text (ANSI) as a wide string in buffer; false when it does not fit whole.
 bool Widen(const char* text, WCHAR (&buffer)[kHostTextWidth]) {
   return MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, kHostTextWidth) != 0;
@@ -181,9 +211,27 @@ int32_t HostRunClient() {
     HostDisconnect();
     return 1;
   }
-  while (ClientStopped == 0) PumpOneMessage(nullptr);
+  // A host that ends while the client waits for its next callback sends nothing more, so the
+  // loop wakes now and then to ask it; a host that has gone ends the run as a failure.
+  const UINT_PTR watch = SetTimer(nullptr, 0, kHostWatchMs, nullptr);
+  bool hostGone = false;
+  while (ClientStopped == 0) {
+    MSG msg;
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      ClientStopped = 1;
+    } else if (got > 0 && msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == watch) {
+      if (!HostStillThere()) hostGone = true;
+      if (hostGone) ClientStopped = 1;
+    } else if (got > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  if (watch != 0) KillTimer(nullptr, watch);
+  if (hostGone) std::fprintf(stderr, "The host has gone: its process ended during the session\n");
   HostDisconnect();
-  return 0;
+  return hostGone ? 1 : 0;
 }
 
 const char* HostConnectStatus() {

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "hostsim/host_state.h"
+#include "platform/com_runtime.h"
 #include "props/property_list.h"
 
 HRESULT SimQuery(SimHostState* state, REFIID iid, void** out) {
@@ -61,6 +62,8 @@ SimCallPlan SimHostState::Plan(int index, int slot) {
       return {false, E_FAIL, false, 0};
     case SimFault::kFailAfterZero:
       return {false, E_FAIL, true, 0};
+    case SimFault::kGone:
+      return {false, RPC_E_DISCONNECTED, false, 0};
     case SimFault::kNoCode:
       return {true, S_OK, false, 0};
     case SimFault::kCode:

@@ -27,6 +27,7 @@ enum class SimFault {
   kNoCode,         // S_OK after doing its work, without writing the error code
   kCode,           // S_OK after doing its work, writing the given error code
   kFailAfterZero,  // E_FAIL after writing 0 as the error code, and nothing else
+  kGone,           // RPC_E_DISCONNECTED, nothing written: the host's process has ended
 };
 
 // The host's own error codes for a bad request.

@@ -9,6 +9,9 @@
 //                           without the client's standard output);
 //   TANSEL_SIM_EXIT_ON_REQUEST  1: the process ends abruptly inside the client's first request for
 //                           a notification, as a host that dies in the middle of a session.
+//   TANSEL_SIM_EXIT_BEFORE_START  1: the process ends abruptly once a registered client has made
+//                           no call for a second, without sending "Initialize", as a host that
+//                           dies while its client waits for the next callback.
 // A busy host answers every incoming call SERVERCALL_RETRYLATER from its message filter, which
 // the client's own filter then retries. "Initialize" goes to a client inside its registration,
 // while its start-up is still making calls (a busy host sends it once it is free again). The
@@ -38,9 +41,11 @@ struct Served : SimServedHost {
 };
 
 std::vector<std::unique_ptr<Served>> g_hosts;
-FILE* g_out = stdout;     // where the host prints
-DWORD g_classCookie = 0;  // the class registration, revoked before the process ends
-int g_turnedAway = 0;     // incoming calls answered SERVERCALL_RETRYLATER
+FILE* g_out = stdout;             // where the host prints
+DWORD g_classCookie = 0;          // the class registration, revoked before the process ends
+int g_turnedAway = 0;             // incoming calls answered SERVERCALL_RETRYLATER
+DWORD g_lastCall = 0;             // GetTickCount when the last incoming call came
+constexpr DWORD kQuietMs = 1000;  // a client this long without a call has ended its start-up
 
 bool AnyBusy() {
   bool busy = false;
@@ -64,6 +69,7 @@ class ServerFilter final : public IMessageFilter {
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, INTERFACEINFO*) override {
+    g_lastCall = GetTickCount();
     if (AnyBusy()) {
       ++g_turnedAway;
       return SERVERCALL_RETRYLATER;
@@ -92,9 +98,14 @@ void OnRequest(void* context, int32_t, int32_t) {
   SimSendDocuments(*served);
 }
 
+bool ExitsBeforeStart() {
+  const char* exit = std::getenv("TANSEL_SIM_EXIT_BEFORE_START");
+  return exit != nullptr && exit[0] == '1';
+}
+
 // Sends "Initialize" to a registered client once, unless the host is busy.
 void Start(Served& served) {
-  if (served.started || !served.host.HasSink() || served.Busy()) return;
+  if (served.started || !served.host.HasSink() || served.Busy() || ExitsBeforeStart()) return;
   served.started = true;
   SimSendInitialize(served);
 }
@@ -131,6 +142,13 @@ bool Tick(DWORD began) {
   const DWORD now = GetTickCount();
   bool held = false;
   for (auto& served : g_hosts) {
+    if (ExitsBeforeStart() && served->host.HasSink() && now - g_lastCall >= kQuietMs) {
+      // Outside every call, and after the client's start-up: it waits in its message loop.
+      std::fprintf(g_out, "Host: ending abruptly while the client waits\n");
+      std::fflush(g_out);
+      CoRevokeClassObject(g_classCookie);
+      ExitProcess(3);
+    }
     Start(*served);
     if (served->host.OutstandingTotal() > 0) held = true;
   }

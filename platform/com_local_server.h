@@ -10,10 +10,6 @@
 
 // CoRegisterClassObject's use: one registration serves every client that connects.
 inline constexpr DWORD REGCLS_MULTIPLEUSE = 1;
-// The message a thread timer (SetTimer without a window) posts to the thread's queue.
-inline constexpr UINT WM_TIMER = 0x0113;
-typedef uint64_t UINT_PTR;  // a pointer-sized unsigned value, as Windows spells it
-typedef void(WINAPI* TIMERPROC)(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
 TANSEL_SYSTEM_BEGIN
 // Makes factory the class's object for other processes' CoCreateInstance until revoked; *cookie
@@ -21,10 +17,6 @@ TANSEL_SYSTEM_BEGIN
 HRESULT WINAPI CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD context, DWORD use,
                                      DWORD* cookie);
 HRESULT WINAPI CoRevokeClassObject(DWORD cookie);
-// A timer posting WM_TIMER to the calling thread every period ms (window null, procedure null);
-// returns its identifier, 0 on failure.
-UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC procedure);
-BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 // An interface pointer of the calling thread's apartment, packed for another apartment of the
 // process, and unpacked there as a proxy (the stream is released).
 HRESULT WINAPI CoMarshalInterThreadInterfaceInStream(REFIID iid, IUnknown* object,

@@ -37,6 +37,10 @@ static_assert(sizeof(MSG) == 48 && offsetof(MSG, message) == 8 && offsetof(MSG, 
 // The message that ends a message loop, and the first number free for a program's own.
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_USER = 0x0400;
+// The message a thread timer (SetTimer without a window) brings to the thread's loop.
+inline constexpr UINT WM_TIMER = 0x0113;
+typedef uint64_t UINT_PTR;  // a pointer-sized unsigned value, as Windows spells it
+typedef void(WINAPI* TIMERPROC)(HWND window, UINT message, UINT_PTR id, DWORD tick);
 
 TANSEL_SYSTEM_BEGIN
 // The calling thread's identifier, as PostThreadMessageA takes it.
@@ -55,4 +59,10 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 void WINAPI PostQuitMessage(int code);
 // Posts a message to the thread's queue (creating it): nonzero on success, FALSE for thread 0.
 BOOL WINAPI PostThreadMessageA(DWORD thread, UINT message, WPARAM wParam, LPARAM lParam);
+// A timer of the calling thread (window and procedure null): every period ms, when its queue is
+// otherwise empty, GetMessageA gives a WM_TIMER (hwnd null, wParam the identifier). Returns the
+// identifier, 0 on failure; id is ignored for a timer without a window.
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC procedure);
+// Ends the calling thread's timer; FALSE when it has none of that identifier.
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 TANSEL_SYSTEM_END

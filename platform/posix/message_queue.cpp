@@ -5,17 +5,28 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/win_time.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+struct ThreadTimer {
+  UINT_PTR id;
+  std::chrono::milliseconds period;
+  Clock::time_point due;  // when its next WM_TIMER may be taken
+};
+
 struct ThreadQueue {
-  std::deque<MSG> messages;       // posted, not yet taken
+  std::deque<MSG> messages;  // posted, not yet taken
+  std::vector<ThreadTimer> timers;
   bool quit = false;              // PostQuitMessage was called
   int quitCode = 0;               // its code
   std::condition_variable ready;  // signalled on every post
@@ -66,11 +77,53 @@ void WINAPI PostQuitMessage(int code) {
   queue.ready.notify_one();
 }
 
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR, UINT period, TIMERPROC procedure) {
+  if (window != nullptr || procedure != nullptr) return 0;
+  static UINT_PTR lastId = 0;
+  std::lock_guard<std::mutex> hold(g_lock);
+  const std::chrono::milliseconds every(period == 0 ? 1 : period);
+  QueueOf(GetCurrentThreadId()).timers.push_back({++lastId, every, Clock::now() + every});
+  return lastId;
+}
+
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
+  if (window != nullptr) return FALSE;
+  std::lock_guard<std::mutex> hold(g_lock);
+  std::vector<ThreadTimer>& timers = QueueOf(GetCurrentThreadId()).timers;
+  for (auto it = timers.begin(); it != timers.end(); ++it) {
+    if (it->id == id) {
+      timers.erase(it);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
 BOOL WINAPI GetMessageA(MSG* msg, HWND window, UINT first, UINT last) {
   if (msg == nullptr || window != nullptr || first != 0 || last != 0) return -1;
   std::unique_lock<std::mutex> hold(g_lock);
   ThreadQueue& queue = QueueOf(GetCurrentThreadId());
-  queue.ready.wait(hold, [&] { return !queue.messages.empty() || queue.quit; });
+  // As on Windows, a timer's message comes only when nothing was posted, the quit included.
+  for (;;) {
+    if (!queue.messages.empty() || queue.quit) break;
+    if (queue.timers.empty()) {
+      queue.ready.wait(hold);
+      continue;
+    }
+    ThreadTimer* next = &queue.timers.front();
+    for (ThreadTimer& timer : queue.timers) {
+      if (timer.due < next->due) next = &timer;
+    }
+    if (Clock::now() >= next->due) {
+      next->due = Clock::now() + next->period;
+      *msg = {};
+      msg->message = WM_TIMER;
+      msg->wParam = next->id;
+      msg->time = GetTickCount();
+      return TRUE;
+    }
+    queue.ready.wait_until(hold, next->due);
+  }
   if (!queue.messages.empty()) {
     *msg = queue.messages.front();
     queue.messages.pop_front();

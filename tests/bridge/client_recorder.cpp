@@ -21,6 +21,7 @@ RecordedCall Call(const char* name, int64_t a, int64_t b = 0, int64_t c = 0,
 
 void ClientInitialize(int32_t code) {
   g_recorder.calls.push_back(Call("Initialize", code));
+  if (g_recorder.onInitialize != nullptr) g_recorder.onInitialize();
 }
 
 void ClientCommand(int32_t command) {

@@ -21,8 +21,9 @@ struct RecordedCall {
 
 struct ClientRecorder {
   std::vector<RecordedCall> calls;
-  CmsCommandResult cmsFill = {};  // what ClientCmsCommand writes into its result
-  bool cmsSawZeroed = true;       // every result ClientCmsCommand received was zero-filled
+  CmsCommandResult cmsFill = {};     // what ClientCmsCommand writes into its result
+  bool cmsSawZeroed = true;          // every result ClientCmsCommand received was zero-filled
+  void (*onInitialize)() = nullptr;  // run by ClientInitialize after noting the call
 };
 
 extern ClientRecorder g_recorder;

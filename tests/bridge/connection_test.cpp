@@ -3,9 +3,14 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "bridge/client_state.h"
 #include "bridge/connection.h"
@@ -337,6 +342,43 @@ TEST_F(ConnectionTest, TheQuitMessageEndsTheRunAndTearsTheConnectionDown) {
   EXPECT_EQ(ClientSink, nullptr);
   EXPECT_EQ(Made(), 1);
   EXPECT_EQ(LastHost()->OutstandingTotal(), 0);
+  EXPECT_EQ(ComInitializeDepth(), 0u);
+}
+
+// The host's process ends while the client waits for its next callback: the loop's watch finds
+// the host gone, and the run ends as a failure instead of waiting for ever.
+TEST_F(ConnectionTest, AHostGoneWhileTheClientWaitsEndsTheRun) {
+  static SessionHostFn host;
+  static SessionCountFn count;
+  host = sessionHost_;
+  count = sessionCount_;
+  g_recorder.onInitialize = [] { host(count() - 1)->SetFaultEverywhere(SimFault::kGone); };
+  // A loop that never looks would wait for ever: the test ends it as a failure instead.
+  std::mutex lock;
+  std::condition_variable ended;
+  bool done = false;
+  std::thread backstop([&] {
+    std::unique_lock<std::mutex> hold(lock);
+    if (!ended.wait_for(hold, std::chrono::seconds(30), [&] { return done; })) {
+      std::fprintf(stderr, "HostRunClient still waits 30 s after its host has gone\n");
+      std::abort();
+    }
+  });
+  ::testing::internal::CaptureStderr();
+  const int32_t result = HostRunClient();
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    done = true;
+  }
+  ended.notify_one();
+  backstop.join();
+  EXPECT_EQ(result, 1);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("The host has gone"), std::string::npos) << said;
+  ASSERT_EQ(g_recorder.calls.size(), 1u);
+  EXPECT_EQ(g_recorder.calls[0].name, "Initialize");
+  EXPECT_EQ(ClientStopped, 1);
+  EXPECT_EQ(HostIsConnected(), 0);
   EXPECT_EQ(ComInitializeDepth(), 0u);
 }
 

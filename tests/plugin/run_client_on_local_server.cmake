@@ -2,7 +2,7 @@
 # checks what each printed and how the client ended. Every wait is bounded.
 #   -DEMULATOR=wine -DCLIENT=tansel-client.exe -DHOST_OUTPUT=file the server prints to
 #   -DENVIRONMENT=NAME=VALUE&...  the client's environment (COM hands it to the server it starts)
-#   -DCLIENT_STATUS=n -DCLIENT_EXPECT=regex&... -DHOST_EXPECT=regex&...
+#   -DCLIENT_STATUS=n -DCLIENT_EXPECT=regex&... (in its output or errors) -DHOST_EXPECT=regex&...
 #   -DHOST_END=regex  the server's last line: waited for before HOST_EXPECT is checked
 foreach(list ENVIRONMENT CLIENT_EXPECT HOST_EXPECT)
   string(REPLACE "&" ";" ${list} "${${list}}")
@@ -28,8 +28,9 @@ message(STATUS "host:\n${host}")
 if(NOT "${status}" STREQUAL "${CLIENT_STATUS}")
   message(FATAL_ERROR "the client ended with ${status}, not ${CLIENT_STATUS}: ${client_errors}")
 endif()
+string(REPLACE "\r" "" client_errors "${client_errors}")
 foreach(expected IN LISTS CLIENT_EXPECT)
-  if(NOT client MATCHES "${expected}")
+  if(NOT "${client}${client_errors}" MATCHES "${expected}")
     message(FATAL_ERROR "the client did not print ${expected}")
   endif()
 endforeach()
