@@ -119,4 +119,36 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
   }
 }
 
+// The length of s: its first block where its page holds one, else the aligned block around s
+// (its lanes before s left out); then aligned blocks, which never reach into another page, and
+// four at a time from a multiple of 4 * kWidth, which lie in one page too.
+template <typename Blocks>
+TANSEL_COPY_TARGET size_t LengthInBlocks(const char* s) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
+  const char* p = s - misaligned;
+  if (PageRest(s) >= kWidth) {
+    size_t k = Blocks::FirstZero(Blocks::Load(s), 0);
+    if (k < kWidth) return k;
+  } else {
+    size_t k = Blocks::FirstZero(Blocks::Load(p), misaligned);
+    if (k < kWidth) return k - misaligned;
+  }
+  p += kWidth;
+  while ((reinterpret_cast<uintptr_t>(p) & (4 * kWidth - 1)) != 0) {
+    auto x = Blocks::Load(p);
+    if (Blocks::HasZero(x)) return static_cast<size_t>(p - s) + Blocks::FirstZero(x, 0);
+    p += kWidth;
+  }
+  for (;;) {
+    auto x0 = Blocks::Load(p);
+    auto x1 = Blocks::Load(p + kWidth);
+    auto x2 = Blocks::Load(p + 2 * kWidth);
+    auto x3 = Blocks::Load(p + 3 * kWidth);
+    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
+      return static_cast<size_t>(p - s) + Blocks::FirstZero4(x0, x1, x2, x3);
+    p += 4 * kWidth;
+  }
+}
+
 }  // namespace
