@@ -248,7 +248,7 @@ TEST(ByteStringDifferential, ComparisonsBesideAnUnreadablePage) {
   ASSERT_NE(endB, nullptr);
   std::mt19937 rng(0x6A2D);
   auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
-  for (int length = 0; length <= 160; length += 1 + length / 16) {
+  for (int length = 0; length <= 400; length += 1 + length / 16) {
     for (int gapA = 0; gapA < 40; gapA += 1 + gapA / 8) {
       for (int gapB = 0; gapB < 40; gapB += 1 + gapB / 8) {
         std::string sa(static_cast<size_t>(length), ' ');
