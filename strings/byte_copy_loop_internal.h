@@ -120,8 +120,9 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
 }
 
 // The length of s: its first block where its page holds one, else the aligned block around s
-// (its lanes before s left out); then aligned blocks, which never reach into another page, and
-// four at a time from a multiple of 4 * kWidth, which lie in one page too.
+// (its lanes before s left out); then aligned blocks, which never reach into another page: four at
+// a time where the page holds them, twice, and on from a multiple of 4 * kWidth, where four lie in
+// one page.
 template <typename Blocks>
 TANSEL_COPY_TARGET size_t LengthInBlocks(const char* s) {
   constexpr size_t kWidth = Blocks::kWidth;
@@ -135,6 +136,16 @@ TANSEL_COPY_TARGET size_t LengthInBlocks(const char* s) {
     if (k < kWidth) return k - misaligned;
   }
   p += kWidth;
+  // Strings of a few hundred bytes: two runs of four blocks from there where the page holds them.
+  for (int k = 0; k < 2 && PageRest(p) >= 4 * kWidth; ++k) {
+    auto x0 = Blocks::Load(p);
+    auto x1 = Blocks::Load(p + kWidth);
+    auto x2 = Blocks::Load(p + 2 * kWidth);
+    auto x3 = Blocks::Load(p + 3 * kWidth);
+    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
+      return static_cast<size_t>(p - s) + Blocks::FirstZero4(x0, x1, x2, x3);
+    p += 4 * kWidth;
+  }
   while ((reinterpret_cast<uintptr_t>(p) & (4 * kWidth - 1)) != 0) {
     auto x = Blocks::Load(p);
     if (Blocks::HasZero(x)) return static_cast<size_t>(p - s) + Blocks::FirstZero(x, 0);
