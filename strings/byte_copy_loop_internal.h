@@ -41,8 +41,7 @@ TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i
 // before any store can reach them (a store at dst + i lands below src + i - kWidth + 1).
 //
 // Source blocks are read only inside src's page (the bound limits what is copied, not what is
-// read), or, near its end, as the block that ends at the page end when all its bytes belong to
-// the string or that page.
+// read), or, near its end, as the block that ends at the page end.
 //
 // Only Blocks::Load reads past the terminator (it is exempt from AddressSanitizer); the stores are
 // checked like any others.
@@ -94,28 +93,15 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
       }
       continue;  // the page or the bound is reached: measure again
     }
+    // The block that ends at the page end; its first lanes hold bytes already copied or, at the
+    // start of the string, bytes before it in the same page. They are left out.
     size_t back = kWidth - page;
-    if (i >= back) {
-      // The block that ends at the page end; its first lanes hold bytes already copied.
-      auto x = Blocks::Load(src + i - back);
-      if (Blocks::FirstZero(x, back) < kWidth || bound - i <= page) {
-        return FinishCopy<Blocks>(dst, src, i, bound, x, back);
-      }
-      MoveShort(dst + i, src + i, page);
-      i += page;
-      continue;
+    auto x = Blocks::Load(src + i - back);
+    if (Blocks::FirstZero(x, back) < kWidth || bound - i <= page) {
+      return FinishCopy<Blocks>(dst, src, i, bound, x, back);
     }
-    // Near a page end at the start of the string: single bytes.
-    for (size_t stop = i + page; i < stop; ++i) {
-      if (i == bound) break;
-      char c = src[i];
-      dst[i] = c;
-      if (c == 0) return i;
-    }
-    if (i == bound) {
-      dst[i] = 0;
-      return i;
-    }
+    MoveShort(dst + i, src + i, page);
+    i += page;
   }
 }
 
