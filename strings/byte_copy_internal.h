@@ -5,9 +5,11 @@
 #include <cstddef>
 
 // One code path's copy: src to dst up to its terminator or at most bound bytes, then a terminator;
-// returns the bytes copied before it. Only for dst + kCopyDistance <= src.
+// returns the bytes copied before it, as the int that the string operations give. Only for
+// dst + kCopyDistance <= src.
 struct ByteCopyCode {
-  size_t (*copy)(char* dst, const char* src, size_t bound);
+  int (*copy)(char* dst, const char* src, size_t bound);
+  int (*length)(const char* s);  // the bytes before s's terminator, as StrLength gives them
 };
 
 // How far below its source a copy's destination must start for a path to serve it.

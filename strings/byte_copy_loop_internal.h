@@ -41,8 +41,7 @@ TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i
 // before any store can reach them (a store at dst + i lands below src + i - kWidth + 1).
 //
 // Source blocks are read only inside src's page (the bound limits what is copied, not what is
-// read), or, near its end, as the block that ends at the page end when all its bytes belong to
-// the string or that page.
+// read), or, near its end, as the block that ends at the page end.
 //
 // Only Blocks::Load reads past the terminator (it is exempt from AddressSanitizer); the stores are
 // checked like any others.
@@ -94,28 +93,58 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
       }
       continue;  // the page or the bound is reached: measure again
     }
+    // The block that ends at the page end; its first lanes hold bytes already copied or, at the
+    // start of the string, bytes before it in the same page. They are left out.
     size_t back = kWidth - page;
-    if (i >= back) {
-      // The block that ends at the page end; its first lanes hold bytes already copied.
-      auto x = Blocks::Load(src + i - back);
-      if (Blocks::FirstZero(x, back) < kWidth || bound - i <= page) {
-        return FinishCopy<Blocks>(dst, src, i, bound, x, back);
-      }
-      MoveShort(dst + i, src + i, page);
-      i += page;
-      continue;
+    auto x = Blocks::Load(src + i - back);
+    if (Blocks::FirstZero(x, back) < kWidth || bound - i <= page) {
+      return FinishCopy<Blocks>(dst, src, i, bound, x, back);
     }
-    // Near a page end at the start of the string: single bytes.
-    for (size_t stop = i + page; i < stop; ++i) {
-      if (i == bound) break;
-      char c = src[i];
-      dst[i] = c;
-      if (c == 0) return i;
-    }
-    if (i == bound) {
-      dst[i] = 0;
-      return i;
-    }
+    MoveShort(dst + i, src + i, page);
+    i += page;
+  }
+}
+
+// The length of s: its first block where its page holds one, else the aligned block around s
+// (its lanes before s left out); then aligned blocks, which never reach into another page: four at
+// a time where the page holds them, twice, and on from a multiple of 4 * kWidth, where four lie in
+// one page.
+template <typename Blocks>
+TANSEL_COPY_TARGET size_t LengthInBlocks(const char* s) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
+  const char* p = s - misaligned;
+  if (PageRest(s) >= kWidth) {
+    size_t k = Blocks::FirstZero(Blocks::Load(s), 0);
+    if (k < kWidth) return k;
+  } else {
+    size_t k = Blocks::FirstZero(Blocks::Load(p), misaligned);
+    if (k < kWidth) return k - misaligned;
+  }
+  p += kWidth;
+  // Strings of a few hundred bytes: two runs of four blocks from there where the page holds them.
+  for (int k = 0; k < 2 && PageRest(p) >= 4 * kWidth; ++k) {
+    auto x0 = Blocks::Load(p);
+    auto x1 = Blocks::Load(p + kWidth);
+    auto x2 = Blocks::Load(p + 2 * kWidth);
+    auto x3 = Blocks::Load(p + 3 * kWidth);
+    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
+      return static_cast<size_t>(p - s) + Blocks::FirstZero4(x0, x1, x2, x3);
+    p += 4 * kWidth;
+  }
+  while ((reinterpret_cast<uintptr_t>(p) & (4 * kWidth - 1)) != 0) {
+    auto x = Blocks::Load(p);
+    if (Blocks::HasZero(x)) return static_cast<size_t>(p - s) + Blocks::FirstZero(x, 0);
+    p += kWidth;
+  }
+  for (;;) {
+    auto x0 = Blocks::Load(p);
+    auto x1 = Blocks::Load(p + kWidth);
+    auto x2 = Blocks::Load(p + 2 * kWidth);
+    auto x3 = Blocks::Load(p + 3 * kWidth);
+    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
+      return static_cast<size_t>(p - s) + Blocks::FirstZero4(x0, x1, x2, x3);
+    p += 4 * kWidth;
   }
 }
 

@@ -634,6 +634,14 @@ struct Engine {
 
 }  // namespace
 
+int FmtDecimalText(int value, char* out) {
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(int64_t{value}) : value;
+  IntegerText text = IntegerTextOf(value < 0, magnitude, 'd', 0);
+  static_assert(sizeof text.bytes <= kFmtDecimalSize);
+  std::memcpy(out, text.bytes, sizeof text.bytes);
+  return text.length;
+}
+
 int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args, bool emptyPieces) {
   if (sink == nullptr) return 0;
   if (format == nullptr) format = "";

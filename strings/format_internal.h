@@ -13,6 +13,10 @@
 int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args,
                 bool emptyPieces = true);
 
+// value as "%d" prints it, at out (room for kFmtDecimalSize bytes, not terminated); its length.
+constexpr int kFmtDecimalSize = 24;
+int FmtDecimalText(int value, char* out);
+
 namespace {
 
 // The argument size a prefix names.

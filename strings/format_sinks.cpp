@@ -58,6 +58,17 @@ namespace {
 // FmtStringV on the caller's own va_list.
 int FormatInto(char* buffer, int size, const char* format, va_list* args) {
   if (buffer == nullptr || size < 1) return 0;
+  if (format != nullptr && format[0] == '%' && format[1] == 'd' && format[2] == 0) {
+    // One integer and nothing else, as StrAppendInt and many callers ask: no walk through the
+    // format. Digits and '-' are one-byte characters in every dialog encoding, so a cut at the
+    // buffer's end splits none.
+    char text[kFmtDecimalSize];
+    int n = FmtDecimalText(va_arg(*args, int), text);
+    if (n > size - 1) n = size - 1;
+    std::memcpy(buffer, text, static_cast<size_t>(n));
+    buffer[n] = 0;
+    return n;
+  }
   buffer[0] = 0;
   FmtStringContext context{buffer, size - 1};
   // Every piece the engine hands over is measured: it holds no zero byte.

@@ -1,6 +1,7 @@
 // Multibyte boundaries: finding where a character starts, and cutting, copying and appending
 // without splitting one.
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/cpu_features.h"
@@ -59,6 +60,13 @@ int CopyPiece(char* dst, const char* src, int n) {
   return n;
 }
 
+// True when the size bytes from dst and those from src do not overlap.
+bool Apart(const char* dst, const char* src, size_t size) {
+  auto d = reinterpret_cast<uintptr_t>(dst);
+  auto s = reinterpret_cast<uintptr_t>(src);
+  return d >= s ? d - s >= size : s - d >= size;
+}
+
 }  // namespace
 
 PairBlocksBack* WidePairBlocksBack() {
@@ -90,7 +98,17 @@ void MbTruncate(char* s, int n, int enc) {
 int MbCopyN(char* dst, const char* src, int size, int enc) {
   if (dst == nullptr || size <= 0) return 0;
   src = OrEmpty(src);
-  return CopyPiece(dst, src, PieceLength(src, size - 1, enc));
+  int room = size - 1;
+  if (room > 32 && Apart(dst, src, static_cast<size_t>(size))) {
+    // The byte-string copy finds the length in the same pass; the cut, when one is needed, is
+    // worked out on src afterwards (the copy left it as it was) and ends the copy there.
+    int n = StrCopyN(dst, src, size);
+    if (n < room || src[room] == 0) return n;
+    int cut = CutInside(src, room, enc);
+    dst[cut] = 0;
+    return cut;
+  }
+  return CopyPiece(dst, src, PieceLength(src, room, enc));
 }
 
 int MbCopyMeasured(char* dst, const char* src, int size, int enc) {

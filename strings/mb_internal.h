@@ -1,6 +1,9 @@
 // Character stepping shared by the multibyte sources; not part of the library's interface.
 #pragma once
 
+#include <bit>
+#include <cstddef>
+
 #include "encoding/dialog_encoding.h"
 #include "strings/byte_string_internal.h"
 #include "strings/mb_pairs_internal.h"
@@ -122,8 +125,22 @@ inline PairLanes MostAbove(const char* b, unsigned char first) {
   return even > odd ? even : odd;
 }
 
-// q moved back, not before start, over whole blocks that hold only bytes in the ranges of pb
-// (count 1 or 2): large blocks for long runs, then blocks of 16. Reads only start to q.
+// The last lane of v that is not zero; v has one.
+inline size_t LastPairLane(PairLanes v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    PairHalves h = reinterpret_cast<PairHalves>(v);
+    return h[1] != 0 ? 15 - static_cast<size_t>(std::countl_zero(h[1])) / 8
+                     : 7 - static_cast<size_t>(std::countl_zero(h[0])) / 8;
+  } else {
+    size_t k = 15;
+    while (v[k] == 0) --k;
+    return k;
+  }
+}
+
+// q moved back, not before start, over the bytes in the ranges of pb (count 1 or 2): whole blocks,
+// large ones for long runs, then blocks of 16; where 16 bytes before q remain, q stops right after
+// the last of them outside the ranges. Reads only start to q.
 inline const char* BackOverPairBlocks(const PairBytes& pb, const char* start, const char* q) {
   static PairBlocksBack* const wide = WidePairBlocksBack();
   if (wide != nullptr) q = wide(pb, start, q);
@@ -134,20 +151,21 @@ inline const char* BackOverPairBlocks(const PairBytes& pb, const char* start, co
     while (q - start >= 128 &&
            !AnyPairLane(reinterpret_cast<PairLanes>(MostAbove<8>(q - 128, first) > span)))
       q -= 128;
-    while (q - start >= 16 &&
-           !AnyPairLane(reinterpret_cast<PairLanes>(MostAbove<1>(q - 16, first) > span)))
-      q -= 16;
-    return q;
+  } else {
+    while (q - start >= kPairBlock) {
+      const char* b = q - kPairBlock;
+      PairLanes out =
+          OutsidePairBytes(pb, LoadPairLanes(b)) | OutsidePairBytes(pb, LoadPairLanes(b + 16)) |
+          OutsidePairBytes(pb, LoadPairLanes(b + 32)) | OutsidePairBytes(pb, LoadPairLanes(b + 48));
+      if (AnyPairLane(out)) break;
+      q = b;
+    }
   }
-  while (q - start >= kPairBlock) {
-    const char* b = q - kPairBlock;
-    PairLanes out =
-        OutsidePairBytes(pb, LoadPairLanes(b)) | OutsidePairBytes(pb, LoadPairLanes(b + 16)) |
-        OutsidePairBytes(pb, LoadPairLanes(b + 32)) | OutsidePairBytes(pb, LoadPairLanes(b + 48));
-    if (AnyPairLane(out)) break;
-    q = b;
+  while (q - start >= 16) {
+    PairLanes out = OutsidePairBytes(pb, LoadPairLanes(q - 16));
+    if (AnyPairLane(out)) return q - 16 + LastPairLane(out) + 1;
+    q -= 16;
   }
-  while (q - start >= 16 && !AnyPairLane(OutsidePairBytes(pb, LoadPairLanes(q - 16)))) q -= 16;
   return q;
 }
 
@@ -158,12 +176,12 @@ inline const char* BackOverPairBlocks(const PairBytes& pb, const char* start, co
 inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, const char* p) {
   const PairBytes& pb = PairBytesFor(table);
   const char* q = p;
-  int steps = 0;  // bytes stepped since a block was last tried: short runs never try one
+  int steps = 0;  // bytes stepped since a block was last tried: the shortest runs never try one
   while (q > start && IsPair(table, q - 1)) {
     --q;
     // Every byte of a block before q may start a pair and end one, and q's byte may end one: the
     // block belongs to the run.
-    if (++steps < 16 || pb.count == 0 || !table->trail[Byte(q[0])]) continue;
+    if (++steps < 8 || pb.count == 0 || !table->trail[Byte(q[0])]) continue;
     q = BackOverPairBlocks(pb, start, q);
     steps = 0;
   }

@@ -33,8 +33,8 @@ namespace {
 constexpr int kShort = 2 * kLanes;  // what the head of a string is
 
 // The length of s when its terminator lies in its first kShort bytes; kShort when none of them is
-// zero; -1 when they reach into the next page, and only the C library may look. Strings are
-// mostly short, and this spares a call for them. (The blocks may cover bytes past the terminator,
+// zero; -1 when they reach into the next page. Strings are mostly short, and this spares the
+// blocks' set-up for them. (The blocks may cover bytes past the terminator,
 // in the same page: they never decide the result.)
 __attribute__((no_sanitize("address"))) int ShortLength(const char* s) {
   if (PageRest(s) < kShort) return -1;
@@ -45,13 +45,6 @@ __attribute__((no_sanitize("address"))) int ShortLength(const char* s) {
   Lanes zeros = Terminators(head);
   if (AnyLane(zeros)) return static_cast<int>(FirstLane(zeros));
   return static_cast<int>(kLanes + FirstLane(Terminators(tail)));
-}
-
-// The length of s, which is not null.
-inline size_t LengthOf(const char* s) {
-  int n = ShortLength(s);
-  if (n >= 0 && n < kShort) return static_cast<size_t>(n);
-  return n == kShort ? kShort + std::strlen(s + kShort) : std::strlen(s);
 }
 
 // Copies n bytes from src to dst, which may overlap.
@@ -85,11 +78,21 @@ struct BaselineCopyBlocks {
   }
 };
 
-size_t CopyBaseline(char* dst, const char* src, size_t bound) {
-  return CopyBlocks<BaselineCopyBlocks>(dst, src, bound);
+// The copies' head: when src ends in its first kShort bytes, a short move copies it with its
+// terminator; returns the bytes before the terminator, or -1 when src is longer or near a page end.
+inline int64_t CopyHead(char* dst, const char* src, size_t bound);
+
+int CopyBaseline(char* dst, const char* src, size_t bound) {
+  int64_t n = CopyHead(dst, src, bound);
+  if (n >= 0) return static_cast<int>(n);
+  return static_cast<int>(CopyBlocks<BaselineCopyBlocks>(dst, src, bound));
 }
 
-constexpr ByteCopyCode kBaselineCode = {CopyBaseline};
+int LengthBaseline(const char* s) {
+  return static_cast<int>(LengthInBlocks<BaselineCopyBlocks>(s));
+}
+
+constexpr ByteCopyCode kBaselineCode = {CopyBaseline, LengthBaseline};
 
 const ByteCopyCode* ChooseCode() {
   const ByteCopyCode* wide = Avx2ByteCopyCode();
@@ -109,7 +112,13 @@ const ByteCopyCode& Chosen() {
 }
 
 const ByteCopyCode kChoosingCode = {
-    [](char* dst, const char* src, size_t bound) { return Chosen().copy(dst, src, bound); }};
+    [](char* dst, const char* src, size_t bound) { return Chosen().copy(dst, src, bound); },
+    [](const char* s) { return Chosen().length(s); }};
+
+// The length of s, which is not null.
+inline int LengthOf(const char* s) {
+  return g_code.load(std::memory_order_relaxed)->length(s);
+}
 
 // Whether the copy loop may serve a copy from src to dst: dst starts far enough below src that no
 // store reaches a byte still to be read. Otherwise (dst above src, where the regions may overlap)
@@ -120,24 +129,35 @@ inline bool CopiesInOnePass(const char* dst, const char* src) {
   return s >= d && s - d >= kCopyDistance;
 }
 
-// Copies src (not null) to dst, at most bound bytes, then a terminator; the bytes before it.
-inline size_t CopyBounded(char* dst, const char* src, size_t bound) {
-  // Strings are mostly short: their length comes from the head, and one short move copies them.
+inline int64_t CopyHead(char* dst, const char* src, size_t bound) {
   int head = ShortLength(src);
-  if (head >= 0 && head < kShort) {
-    size_t n = std::min(static_cast<size_t>(head), bound);
-    MoveShort(dst, src, n);
-    dst[n] = 0;
-    return n;
-  }
-  if (CopiesInOnePass(dst, src))
-    return g_code.load(std::memory_order_relaxed)->copy(dst, src, bound);
+  if (head < 0 || head >= kShort) return -1;
+  size_t n = std::min(static_cast<size_t>(head), bound);
+  MoveShort(dst, src, n);
+  dst[n] = 0;
+  return static_cast<int64_t>(n);
+}
+
+// CopyBounded where dst lies above src or just below it: the length first, then a move.
+[[gnu::noinline]] int CopyOverlapping(char* dst, const char* src, size_t bound) {
+  // Strings are mostly short: their length comes from the head, and one short move copies them.
+  int64_t head = CopyHead(dst, src, bound);
+  if (head >= 0) return static_cast<int>(head);
   size_t n = bound > static_cast<size_t>(INT32_MAX)
-                 ? LengthOf(src)
+                 ? std::strlen(src)
                  : static_cast<size_t>(StrLengthN(src, static_cast<int>(bound)));
   Move(dst, src, n);
   dst[n] = 0;
-  return n;
+  return static_cast<int>(n);
+}
+
+// Copies src (not null) to dst, at most bound bytes, then a terminator; the bytes before it. The
+// path's copy is a tail call: nothing here needs a saved register.
+inline int CopyBounded(char* dst, const char* src, size_t bound) {
+  // Each path looks at a string's head itself.
+  if (CopiesInOnePass(dst, src))
+    return g_code.load(std::memory_order_relaxed)->copy(dst, src, bound);
+  return CopyOverlapping(dst, src, bound);
 }
 
 }  // namespace
@@ -148,7 +168,7 @@ bool ByteCopyUsesWidePath() {
 }
 
 int StrLength(const char* s) {
-  return s == nullptr ? 0 : static_cast<int>(LengthOf(s));
+  return s == nullptr ? 0 : LengthOf(s);
 }
 
 int StrLengthN(const char* s, int max) {
@@ -165,7 +185,7 @@ void StrCopy(char* dst, const char* src) {
 
 int StrCopyN(char* dst, const char* src, int size) {
   if (dst == nullptr || size <= 0) return 0;
-  return static_cast<int>(CopyBounded(dst, OrEmpty(src), static_cast<size_t>(size) - 1));
+  return CopyBounded(dst, OrEmpty(src), static_cast<size_t>(size) - 1);
 }
 
 void StrTruncate(char* s, int n) {
@@ -179,15 +199,17 @@ namespace {
 // The length of the destination of an append. An empty one, as common as any, is told by its first
 // byte: that read also spares a wide read of a byte just stored.
 int DestinationLength(const char* dst) {
-  return dst[0] == 0 ? 0 : static_cast<int>(LengthOf(dst));
+  return dst[0] == 0 ? 0 : LengthOf(dst);
 }
 
 }  // namespace
 
 int StrAppend(char* dst, const char* src) {
   if (dst == nullptr) return 0;
-  int length = DestinationLength(dst);
-  return length + static_cast<int>(CopyBounded(dst + length, OrEmpty(src), SIZE_MAX));
+  // An empty destination, as common as any, is a copy: the copy is the call's last step.
+  if (dst[0] == 0) return CopyBounded(dst, OrEmpty(src), SIZE_MAX);
+  int length = LengthOf(dst);
+  return length + CopyBounded(dst + length, OrEmpty(src), SIZE_MAX);
 }
 
 int StrAppendN(char* dst, const char* src, int size) {
@@ -195,7 +217,7 @@ int StrAppendN(char* dst, const char* src, int size) {
   int length = DestinationLength(dst);
   if (length >= size - 1) return length;  // full already, or a size of 0 or less
   size_t room = static_cast<size_t>(size - 1 - length);
-  return length + static_cast<int>(CopyBounded(dst + length, OrEmpty(src), room));
+  return length + CopyBounded(dst + length, OrEmpty(src), room);
 }
 
 int StrAppendLimited(char* dst, const char* src, int maxCopy, int size) {

@@ -47,11 +47,30 @@ struct WideCopyBlocks {
   }
 };
 
-TANSEL_AVX2 size_t CopyWide(char* dst, const char* src, size_t bound) {
-  return CopyBlocks<WideCopyBlocks>(dst, src, bound);
+// Most strings end in their first block: that block is looked at here, in a function small
+// enough to need no saved registers, before the loop is entered.
+TANSEL_AVX2 int CopyWide(char* dst, const char* src, size_t bound) {
+  if (PageRest(src) >= WideCopyBlocks::kWidth) {
+    uint32_t zeros = WideCopyBlocks::ZeroLanes(WideCopyBlocks::Load(src));
+    if (zeros != 0) {
+      size_t n = static_cast<size_t>(std::countr_zero(zeros));
+      if (n <= bound) {
+        MoveShort(dst, src, n + 1);  // the terminator comes along
+        return static_cast<int>(n);
+      }
+      MoveShort(dst, src, bound);
+      dst[bound] = 0;
+      return static_cast<int>(bound);
+    }
+  }
+  return static_cast<int>(CopyBlocks<WideCopyBlocks>(dst, src, bound));
 }
 
-constexpr ByteCopyCode kAvx2Code = {CopyWide};
+TANSEL_AVX2 int LengthWide(const char* s) {
+  return static_cast<int>(LengthInBlocks<WideCopyBlocks>(s));
+}
+
+constexpr ByteCopyCode kAvx2Code = {CopyWide, LengthWide};
 
 }  // namespace
 

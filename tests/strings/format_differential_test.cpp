@@ -372,4 +372,28 @@ TEST(FmtStringDifferential, DirectConversionsMatchSnprintfAtTheirEdges) {
   EXPECT_GE(diff.checked(), 5000);
 }
 
+// "%d" as the whole format, at every buffer size up to the text's own and past it, for the values
+// where the digits change in count or the sign takes the last byte.
+TEST(FmtStringDifferential, AnIntegerAloneMatchesSnprintfAtEveryBufferSize) {
+  const int kValues[] = {0,         -1,         7,        -7,        10,
+                         -10,       9999999,    99999999, 100000000, -99999999,
+                         123456789, -100000000, INT_MAX,  INT_MIN,   INT_MIN + 1};
+  for (int value : kValues) {
+    char expected[16];
+    int length = std::snprintf(expected, sizeof expected, "%d", value);
+    ASSERT_LT(length, 16);
+    for (int size = 1; size <= length + 2; ++size) {
+      SCOPED_TRACE(::testing::Message() << value << " in " << size << " bytes");
+      std::unique_ptr<char[]> bounded(new char[static_cast<size_t>(size)]);
+      std::memset(bounded.get(), '#', static_cast<size_t>(size));
+      int written = FmtStringN(bounded.get(), size, "%d", value);
+      EXPECT_EQ(written, length < size ? length : size - 1);
+      EXPECT_EQ(std::string(bounded.get()), std::string(expected, static_cast<size_t>(written)));
+    }
+    char whole[16];
+    EXPECT_EQ(FmtString(whole, "%d", value), length);
+    EXPECT_STREQ(whole, expected);
+  }
+}
+
 }  // namespace

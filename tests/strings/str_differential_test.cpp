@@ -248,7 +248,7 @@ TEST(ByteStringDifferential, ComparisonsBesideAnUnreadablePage) {
   ASSERT_NE(endB, nullptr);
   std::mt19937 rng(0x6A2D);
   auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
-  for (int length = 0; length <= 160; length += 1 + length / 16) {
+  for (int length = 0; length <= 400; length += 1 + length / 16) {
     for (int gapA = 0; gapA < 40; gapA += 1 + gapA / 8) {
       for (int gapB = 0; gapB < 40; gapB += 1 + gapB / 8) {
         std::string sa(static_cast<size_t>(length), ' ');
@@ -350,10 +350,10 @@ TEST(ByteStringDifferential, CopiesAroundPageEndsAndOverlapping) {
   }
 }
 
-// Copies and appends of texts that end on the last bytes of a page an unreadable page follows, at
-// every distance from that end and at lengths that cross several blocks: a block read past the
-// page end faults. Then the same texts copied within their page to a destination below or above
-// them, overlapping or not, bounded or not: the result is memmove's.
+// Lengths, copies and appends of texts that end on the last bytes of a page an unreadable page
+// follows, at every distance from that end and at lengths that cross several blocks: a block read
+// past the page end faults. Then the same texts copied within their page to a destination below or
+// above them, overlapping or not, bounded or not: the result is memmove's.
 TEST(ByteStringDifferential, CopiesBesideAnUnreadablePage) {
   struct Page {
     char* end;
@@ -373,6 +373,7 @@ TEST(ByteStringDifferential, CopiesBesideAnUnreadablePage) {
       int size = below(length + 40) - 2;
       int want = size <= 0 ? 0 : std::min(length, size - 1);
       SCOPED_TRACE(testing::Message() << "length " << length << " gap " << gap << " size " << size);
+      EXPECT_EQ(StrLength(src), length);
 
       std::string copy(s.size() + 8, '#');
       StrCopy(copy.data(), src);
