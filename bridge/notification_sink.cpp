@@ -9,6 +9,7 @@
 #include "bridge/host_memory.h"
 #include "bridge/module_resource.h"
 #include "bridge/notify_fields.h"
+#include "platform/win_memory.h"
 
 HRESULT STDMETHODCALLTYPE HostNotificationsC::QueryInterface(REFIID iid, void** out) {
   return ComUltraliteC::QueryInterface(iid, out);
@@ -36,11 +37,36 @@ void HostNotificationsC::LookupInterface(REFIID iid, void** out) {
   AddRef();
 }
 
+namespace {
+
+// {00000020-0000-0000-C000-000000000046}: IMultiQI, which COM's proxies answer and objects in
+// the caller's own apartment do not.
+constexpr IID kIIDMultiQI = {0x00000020, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+// Whether the host reaches us through COM's marshaller (another process or apartment): the
+// marshaller frees what we hand back with CoTaskMemFree, where a host in our apartment frees it
+// from the C heap.
+bool HostIsMarshalled() {
+  IUnknown* host = HostInterfaceTable[0];
+  void* proxy = nullptr;
+  if (host == nullptr || FAILED(host->QueryInterface(kIIDMultiQI, &proxy)) || proxy == nullptr) {
+    return false;
+  }
+  static_cast<IUnknown*>(proxy)->Release();
+  return true;
+}
+
+void* TaskAlloc(size_t bytes) {
+  return CoTaskMemAlloc(bytes);
+}
+
+}  // namespace
+
 HRESULT STDMETHODCALLTYPE HostNotificationsC::CMSCommand(int32_t command, void* data, int32_t count,
                                                          void* extra, CmsCommandResult* result) {
   CmsCommandResult local = {};
   ClientCmsCommand(command, data, count, extra, &local);
-  CmsCommandCopyOut(local, result);
+  CmsCommandCopyOut(local, result, HostIsMarshalled() ? TaskAlloc : HostClientAlloc);
   return S_OK;
 }
 
@@ -106,11 +132,11 @@ HostNotificationsC::~HostNotificationsC() {
   }
 }
 
-void CmsCommandCopyOut(const CmsCommandResult& result, CmsCommandResult* out) {
+void CmsCommandCopyOut(const CmsCommandResult& result, CmsCommandResult* out, HostAllocFn alloc) {
   if (out == nullptr) return;
   out->value = result.value;
   out->count = result.count;
-  out->text = HostCopyString(result.text, HostClientAlloc);
-  out->items = static_cast<int32_t*>(
-      HostCopyArray(result.items, result.count, sizeof(int32_t), HostClientAlloc));
+  out->text = HostCopyString(result.text, alloc);
+  out->items =
+      static_cast<int32_t*>(HostCopyArray(result.items, result.count, sizeof(int32_t), alloc));
 }

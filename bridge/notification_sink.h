@@ -4,6 +4,7 @@
 #pragma once
 
 #include "bridge/com_object.h"
+#include "bridge/host_memory.h"
 #include "bridge/sink_interfaces.h"
 
 class HostNotificationsC : public HostApiInterfacesC,
@@ -41,5 +42,6 @@ class HostNotificationsC : public HostApiInterfacesC,
 };
 
 // Copies the client's result into the host's record: the value and count as they are, the string
-// and the integer array duplicated with the C heap (null stays null).
-void CmsCommandCopyOut(const CmsCommandResult& result, CmsCommandResult* out);
+// and the integer array duplicated with alloc (null stays null): the C heap for a host in our
+// apartment, the task allocator where COM's marshaller carries the record and frees our copies.
+void CmsCommandCopyOut(const CmsCommandResult& result, CmsCommandResult* out, HostAllocFn alloc);

@@ -15,6 +15,8 @@
 #include <fstream>
 #include <functional>
 #include <future>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -31,6 +33,7 @@
 #include "platform/com_calls.h"
 #include "platform/com_local_server.h"
 #include "platform/com_runtime.h"
+#include "platform/task_memory_watch.h"
 #include "platform/win_memory.h"
 #include "tests/bridge/client_recorder.h"
 #include "tests/bridge/slot_walk.h"
@@ -225,9 +228,9 @@ const std::vector<SinkSlotCase>& SinkSlotCases() {
 }
 
 // Takes what the out-records hold and frees it as their allocator's owner does: the host frees a
-// resource with CoTaskMemFree; a "CMSCommand" result comes from the C heap in the host's process,
-// and from the marshaller (CoTaskMemAlloc) where it crossed.
-void TakeRecords(SinkRecords& records, bool crossed, SinkOutcome& outcome) {
+// resource with CoTaskMemFree, and a "CMSCommand" result too, since the client's host here is a
+// proxy: the client makes it with the task allocator, as the marshaller does where it crossed.
+void TakeRecords(SinkRecords& records, SinkOutcome& outcome) {
   if (records.resource.data != nullptr) {
     outcome.resource.assign(static_cast<const char*>(records.resource.data), records.resource.size);
     CoTaskMemFree(records.resource.data);
@@ -237,14 +240,25 @@ void TakeRecords(SinkRecords& records, bool crossed, SinkOutcome& outcome) {
   if (records.cms.items != nullptr) {
     outcome.cmsItems.assign(records.cms.items, records.cms.items + records.cms.count);
   }
-  if (crossed) {
-    CoTaskMemFree(records.cms.text);
-    CoTaskMemFree(records.cms.items);
-  } else {
-    std::free(records.cms.text);
-    std::free(records.cms.items);
-  }
+  CoTaskMemFree(records.cms.text);
+  CoTaskMemFree(records.cms.items);
   records = {};
+}
+
+// The task allocator's blocks made while watched, and the frees of blocks it did not make then.
+// Both apartments' threads, and COM's own, may call the allocator.
+std::mutex g_madeLock;
+std::set<void*> g_madeBlocks;
+int g_foreignFrees = 0;
+void NoteMade(void* block) {
+  std::lock_guard<std::mutex> hold(g_madeLock);
+  g_madeBlocks.insert(block);
+}
+bool NoteFreeing(void* block) {
+  std::lock_guard<std::mutex> hold(g_madeLock);
+  if (g_madeBlocks.erase(block) != 0) return true;
+  ++g_foreignFrees;
+  return false;
 }
 
 void TakeCalls(SinkOutcome& outcome) {
@@ -305,11 +319,11 @@ TEST(MarshalledWalkTest, EverySinkSlotCrossesAsItRunsInProcess) {
         ClientInitialised = 1;
         direct.result = slot.call(own, variant, records);
         TakeCalls(direct);
-        TakeRecords(records, false, direct);
+        TakeRecords(records, direct);
         ClientInitialised = 1;
         apartment.Run([&] {
           crossed.result = slot.call(proxy, variant, records);
-          TakeRecords(records, true, crossed);
+          TakeRecords(records, crossed);
         });
         TakeCalls(crossed);
         EXPECT_EQ(crossed.result, direct.result);
@@ -332,17 +346,25 @@ TEST(MarshalledWalkTest, EverySinkSlotCrossesAsItRunsInProcess) {
     }
     // The callbacks the walk must have reached, with values written out here: the wide variant's
     // notification text and CMS result arrive whole on the host's side.
+    // The client's stub frees the result it sent with CoTaskMemFree: every block it frees must be
+    // one the task allocator made (not left alone here, as a C-heap block would corrupt the heap).
+    g_madeBlocks.clear();
+    g_foreignFrees = 0;
+    const TaskMemoryWatcher before = WatchTaskMemory({NoteMade, NoteFreeing});
     apartment.Run([&] {
       SinkRecords records;
       SinkOutcome outcome;
       for (const SinkSlotCase& slot : SinkSlotCases()) {
         if (std::strcmp(slot.method, "CMSCommand") == 0) slot.call(proxy, 1, records);
       }
-      TakeRecords(records, true, outcome);
+      TakeRecords(records, outcome);
       EXPECT_EQ(outcome.cmsValue, -5000000000LL);
       EXPECT_EQ(outcome.cmsText, "cms \xE4 text");
       EXPECT_EQ(outcome.cmsItems, (std::vector<int32_t>{7, -1, 2147483647}));
     });
+    WatchTaskMemory(before);
+    EXPECT_EQ(g_foreignFrees, 0)
+        << "blocks given to CoTaskMemFree that the task allocator never made";
     g_recorder.calls.clear();
     apartment.Run([&] {
       SinkRecords records;
