@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "platform/cpu_features.h"
+#include "strings/byte_blocks_internal.h"
+#include "strings/byte_copy_internal.h"
 #include "strings/byte_string.h"
 #include "strings/mb_internal.h"
 #include "strings/multibyte.h"
@@ -67,6 +69,23 @@ bool Apart(const char* dst, const char* src, size_t size) {
   return d >= s ? d - s >= size : s - d >= size;
 }
 
+// True when the table's bytes that may both lead and trail form one range and the first 32 bytes
+// of s all lie in it: text that starts so is mostly such bytes, whose run the cut would otherwise
+// pass back over in full, and the copy that notes where the run begins pays for itself. (Text
+// that ends sooner stops the run at its terminator; the read stays in s's page.)
+__attribute__((no_sanitize("address"))) bool StartsWithRun(const PairBytes& pb, const char* s) {
+  if (pb.count != 1 || PageRest(s) < 32) return false;
+  return !AnyPairLane(OutsidePairBytes(pb, Load(s)) | OutsidePairBytes(pb, Load(s + 16)));
+}
+
+// True when dst lies far enough below src for the copy loop to serve it, and the size bytes from
+// each do not overlap: the bytes of src stay as they were for the cut.
+bool CopiesBelow(const char* dst, const char* src, size_t size) {
+  auto d = reinterpret_cast<uintptr_t>(dst);
+  auto s = reinterpret_cast<uintptr_t>(src);
+  return s >= d && s - d >= size && s - d >= kCopyDistance;
+}
+
 }  // namespace
 
 PairBlocksBack* WidePairBlocksBack() {
@@ -99,6 +118,24 @@ int MbCopyN(char* dst, const char* src, int size, int enc) {
   if (dst == nullptr || size <= 0) return 0;
   src = OrEmpty(src);
   int room = size - 1;
+  const LeadTrailTable* table = StepperFor(enc).table;
+  if (room > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), src) &&
+      CopiesBelow(dst, src, static_cast<size_t>(size))) {
+    // The copy notes where the last run of bytes that may both lead and trail begins. When the
+    // cut falls on a trail byte, every byte of that run up to the cut starts a pair with the
+    // next, so the run of pairs that ends at the cut reaches back past the run's first byte: the
+    // pass back starts there.
+    size_t run = 0;
+    int n = CopyNotingRun(dst, src, static_cast<size_t>(room), PairBytesFor(table), &run);
+    if (n < room || src[room] == 0) return n;
+    int cut = room;
+    if (table->trail[Byte(src[room])]) {
+      const char* from = src + (run < static_cast<size_t>(room) ? run : static_cast<size_t>(room));
+      if ((src + room - PairRunStart(table, src, from)) % 2 != 0) cut = room - 1;
+    }
+    dst[cut] = 0;
+    return cut;
+  }
   if (room > 32 && Apart(dst, src, static_cast<size_t>(size))) {
     // The byte-string copy finds the length in the same pass; the cut, when one is needed, is
     // worked out on src afterwards (the copy left it as it was) and ends the copy there.
