@@ -34,11 +34,11 @@ namespace {
 
 struct NoTrack {
   template <typename Block>
-  static void Whole(size_t, Block) {}
+  static void Whole(size_t, const Block&) {}
   template <typename Block>
-  static void Whole4(size_t, Block, Block, Block, Block) {}
+  static void Whole4(size_t, const Block&, const Block&, const Block&, const Block&) {}
   template <typename Block>
-  static void Part(size_t, Block, size_t, size_t) {}
+  static void Part(size_t, const Block&, size_t, size_t) {}
 };
 
 // The last bytes of a copy: x is the block at src + i, which holds a terminator or reaches the
@@ -124,6 +124,43 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound, T
     MoveShort(dst + i, src + i, page);
     i += page;
   }
+}
+
+// The length of s, or bound when s is longer, its bytes up to there seen by track as a copy's
+// are (all of them when the result is bound). Reads aligned blocks, which never reach into
+// another page: the one around s (its lanes before s left out), then four at a time where the
+// page holds them, else one.
+template <typename Blocks, typename Track>
+TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track& track) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
+  auto x = Blocks::Load(s - misaligned);
+  size_t n = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
+  track.Part(0, x, misaligned, n);
+  if (n < kWidth - misaligned) return n;
+  size_t i = n;
+  while (bound - i >= kWidth) {
+    if (bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth) {
+      auto x0 = Blocks::Load(s + i);
+      auto x1 = Blocks::Load(s + i + kWidth);
+      auto x2 = Blocks::Load(s + i + 2 * kWidth);
+      auto x3 = Blocks::Load(s + i + 3 * kWidth);
+      if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
+        return i + Blocks::FirstZero4(x0, x1, x2, x3);
+      track.Whole4(i, x0, x1, x2, x3);
+      i += 4 * kWidth;
+    } else {
+      x = Blocks::Load(s + i);
+      if (Blocks::HasZero(x)) return i + Blocks::FirstZero(x, 0);
+      track.Whole(i, x);
+      i += kWidth;
+    }
+  }
+  if (i == bound) return i;
+  x = Blocks::Load(s + i);
+  n = std::min(Blocks::FirstZero(x, 0), bound - i);
+  track.Part(i, x, 0, n);
+  return i + n;
 }
 
 // The length of s: its first block where its page holds one, else the aligned block around s

@@ -78,6 +78,15 @@ __attribute__((no_sanitize("address"))) bool StartsWithRun(const PairBytes& pb, 
   return !AnyPairLane(OutsidePairBytes(pb, Load(s)) | OutsidePairBytes(pb, Load(s + 16)));
 }
 
+// Where text cut at pos, which lies inside it, has to end, given that every byte from run to pos
+// may both lead and trail: when s[pos] trails, each of them starts a pair with the next, so the
+// run of pairs that ends at pos reaches back past run, and the pass back starts there.
+int CutAfterRun(const LeadTrailTable* table, const char* s, int pos, size_t run) {
+  if (!table->trail[Byte(s[pos])]) return pos;
+  const char* from = s + (run < static_cast<size_t>(pos) ? run : static_cast<size_t>(pos));
+  return (s + pos - PairRunStart(table, s, from)) % 2 == 0 ? pos : pos - 1;
+}
+
 // True when dst lies far enough below src for the copy loop to serve it, and the size bytes from
 // each do not overlap: the bytes of src stay as they were for the cut.
 bool CopiesBelow(const char* dst, const char* src, size_t size) {
@@ -110,6 +119,16 @@ void MbTruncate(char* s, int n, int enc) {
     s[0] = 0;
     return;
   }
+  const LeadTrailTable* table = StepperFor(enc).table;
+  if (n > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), s)) {
+    // The pass that measures notes where the last run of bytes that may both lead and trail
+    // begins, as MbCopyN's copy does.
+    size_t run = 0;
+    size_t length = LengthNotingRun(s, static_cast<size_t>(n), PairBytesFor(table), &run);
+    if (length < static_cast<size_t>(n) || s[n] == 0) return;  // nothing to cut
+    s[CutAfterRun(table, s, n, run)] = 0;
+    return;
+  }
   if (!InsideText(s, n)) return;  // nothing to cut; a zero there could land past the buffer
   s[CutInside(s, n, enc)] = 0;
 }
@@ -121,18 +140,11 @@ int MbCopyN(char* dst, const char* src, int size, int enc) {
   const LeadTrailTable* table = StepperFor(enc).table;
   if (room > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), src) &&
       CopiesBelow(dst, src, static_cast<size_t>(size))) {
-    // The copy notes where the last run of bytes that may both lead and trail begins. When the
-    // cut falls on a trail byte, every byte of that run up to the cut starts a pair with the
-    // next, so the run of pairs that ends at the cut reaches back past the run's first byte: the
-    // pass back starts there.
+    // The copy notes where the last run of bytes that may both lead and trail begins.
     size_t run = 0;
     int n = CopyNotingRun(dst, src, static_cast<size_t>(room), PairBytesFor(table), &run);
     if (n < room || src[room] == 0) return n;
-    int cut = room;
-    if (table->trail[Byte(src[room])]) {
-      const char* from = src + (run < static_cast<size_t>(room) ? run : static_cast<size_t>(room));
-      if ((src + room - PairRunStart(table, src, from)) % 2 != 0) cut = room - 1;
-    }
+    int cut = CutAfterRun(table, src, room, run);
     dst[cut] = 0;
     return cut;
   }

@@ -128,7 +128,15 @@ int CopyBaselineNotingRun(char* dst, const char* src, size_t bound, const PairRa
   return static_cast<int>(n);
 }
 
-constexpr ByteCopyCode kBaselineCode = {CopyBaseline, LengthBaseline, CopyBaselineNotingRun};
+size_t LengthBaselineNotingRun(const char* s, size_t bound, const PairRanges& r, size_t* run) {
+  BaselineRunTrack track{r.first[0], static_cast<unsigned char>(r.last[0] - r.first[0])};
+  size_t n = LengthWithinBlocks<BaselineCopyBlocks>(s, bound, track);
+  *run = track.run;
+  return n;
+}
+
+constexpr ByteCopyCode kBaselineCode = {CopyBaseline, LengthBaseline, CopyBaselineNotingRun,
+                                        LengthBaselineNotingRun};
 
 const ByteCopyCode* ChooseCode() {
   const ByteCopyCode* wide = Avx2ByteCopyCode();
@@ -152,6 +160,9 @@ const ByteCopyCode kChoosingCode = {
     [](const char* s) { return Chosen().length(s); },
     [](char* dst, const char* src, size_t bound, const PairRanges& r, size_t* run) {
       return Chosen().copyNotingRun(dst, src, bound, r, run);
+    },
+    [](const char* s, size_t bound, const PairRanges& r, size_t* run) {
+      return Chosen().lengthNotingRun(s, bound, r, run);
     }};
 
 // The length of s, which is not null.
@@ -203,6 +214,10 @@ inline int CopyBounded(char* dst, const char* src, size_t bound) {
 
 int CopyNotingRun(char* dst, const char* src, size_t bound, const PairRanges& r, size_t* run) {
   return g_code.load(std::memory_order_relaxed)->copyNotingRun(dst, src, bound, r, run);
+}
+
+size_t LengthNotingRun(const char* s, size_t bound, const PairRanges& r, size_t* run) {
+  return g_code.load(std::memory_order_relaxed)->lengthNotingRun(s, bound, r, run);
 }
 
 bool ByteCopyUsesWidePath() {

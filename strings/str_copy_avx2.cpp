@@ -111,7 +111,15 @@ TANSEL_AVX2 int CopyWideNotingRun(char* dst, const char* src, size_t bound, cons
   return static_cast<int>(n);
 }
 
-constexpr ByteCopyCode kAvx2Code = {CopyWide, LengthWide, CopyWideNotingRun};
+TANSEL_AVX2 size_t LengthWideNotingRun(const char* s, size_t bound, const PairRanges& r,
+                                       size_t* run) {
+  WideRunTrack track(r);
+  size_t n = LengthWithinBlocks<WideCopyBlocks>(s, bound, track);
+  *run = track.run;
+  return n;
+}
+
+constexpr ByteCopyCode kAvx2Code = {CopyWide, LengthWide, CopyWideNotingRun, LengthWideNotingRun};
 
 }  // namespace
 

@@ -399,8 +399,8 @@ TEST(DoubleByteRuns, CutsMatchSteppingFromTheStart) {
 // (at every distance from its end) or that cross from one page into the next: runs of bytes that
 // may both lead and trail from the first byte on, broken now and then (or never) by other bytes,
 // so that where a cut lands depends on the run back to the last breaking byte or to the start. No
-// block is read past the page end, every cut matches stepping from the start, and nothing past the
-// size is written.
+// block is read past the page end, every cut of MbCopyN and MbTruncate matches stepping from the
+// start, and nothing past the size (or the cut) is written.
 TEST(DoubleByteRuns, CopiesBelowTheTextAroundPageEnds) {
   struct Page {
     char* end;
@@ -453,7 +453,7 @@ TEST(DoubleByteRuns, CopiesBelowTheTextAroundPageEnds) {
         dst = pages.At(0);
       }
       std::memcpy(src, s.c_str(), length + 1);
-      std::vector<size_t> sizes = {length, length + 1, length + 2};
+      std::vector<size_t> sizes = {length, length + 1, length + 2, length + 3 + below(300)};
       for (int k = 0; k < 20; ++k) sizes.push_back(1 + below(length + 1));
       for (size_t size : sizes) {
         SCOPED_TRACE(testing::Message() << "enc " << enc << " round " << round << " length "
@@ -465,6 +465,13 @@ TEST(DoubleByteRuns, CopiesBelowTheTextAroundPageEnds) {
         EXPECT_EQ(std::string(dst, want), s.substr(0, want));
         EXPECT_EQ(dst[want], 0);
         EXPECT_EQ(std::string(dst + size, 8), std::string(8, '#'));
+        // The text itself cut at room, the bytes past its terminator left as they are.
+        MbTruncate(src, static_cast<int>(room), enc);
+        EXPECT_EQ(std::strlen(src), want);
+        if (want < length) {
+          EXPECT_EQ(std::string(src + want + 1, length - want), s.substr(want + 1) + '\0');
+        }
+        std::memcpy(src, s.c_str(), length + 1);
         if (HasFailure()) return;
       }
     }
