@@ -71,8 +71,8 @@ bool Apart(const char* dst, const char* src, size_t size) {
 
 // True when the table's bytes that may both lead and trail form one range and the first 32 bytes
 // of s all lie in it: text that starts so is mostly such bytes, whose run the cut would otherwise
-// pass back over in full, and the copy that notes where the run begins pays for itself. (Text
-// that ends sooner stops the run at its terminator; the read stays in s's page.)
+// pass back over in full, and the copy that notes where the run begins pays for itself. (A
+// terminator among those bytes lies outside the range; the read stays in s's page.)
 __attribute__((no_sanitize("address"))) bool StartsWithRun(const PairBytes& pb, const char* s) {
   if (pb.count != 1 || PageRest(s) < 32) return false;
   return !AnyPairLane(OutsidePairBytes(pb, Load(s)) | OutsidePairBytes(pb, Load(s + 16)));
