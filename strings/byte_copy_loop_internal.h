@@ -11,6 +11,13 @@
 //   size_t FirstZero(v, from)  the first zero lane of v at or after lane `from`, or kWidth
 //   size_t FirstZero4(x0, x1, x2, x3)
 //                              the first zero lane of four consecutive blocks (one has one)
+//
+// A Track record sees the bytes a copy takes in order, all of them when the copy ends at the bound
+// (one that ends at a terminator may leave out its last blocks); some are seen twice:
+//   Whole(i, x)                the block x from src + i, copied whole
+//   Whole4(i, x0, x1, x2, x3)  four consecutive blocks from src + i, copied whole
+//   Part(i, x, from, n)        lanes from to from + n - 1 of x, the bytes from src + i, copied
+// NoTrack looks at nothing.
 #pragma once
 
 #include <algorithm>
@@ -25,12 +32,22 @@
 
 namespace {
 
+struct NoTrack {
+  template <typename Block>
+  static void Whole(size_t, const Block&) {}
+  template <typename Block>
+  static void Whole4(size_t, const Block&, const Block&, const Block&, const Block&) {}
+  template <typename Block>
+  static void Part(size_t, const Block&, size_t, size_t) {}
+};
+
 // The last bytes of a copy: x is the block at src + i, which holds a terminator or reaches the
 // bound. Copies up to the terminator or the bound, whichever comes first, and ends the copy.
-template <typename Blocks, typename Block>
+template <typename Blocks, typename Track, typename Block>
 TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i, size_t bound,
-                                            Block x, size_t from) {
+                                            Block x, size_t from, Track& track) {
   size_t n = std::min(Blocks::FirstZero(x, from) - from, bound - i);
+  track.Part(i, x, from, n);
   MoveShort(dst + i, src + i, n);
   dst[i + n] = 0;
   return i + n;
@@ -45,8 +62,8 @@ TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i
 //
 // Only Blocks::Load reads past the terminator (it is exempt from AddressSanitizer); the stores are
 // checked like any others.
-template <typename Blocks>
-TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
+template <typename Blocks, typename Track = NoTrack>
+TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound, Track&& track = {}) {
   constexpr size_t kWidth = Blocks::kWidth;
   size_t i = 0;
   for (;;) {
@@ -56,9 +73,10 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
       size_t end = i + std::min(page, bound - i);
       auto x = Blocks::Load(src + i);
       if (Blocks::HasZero(x) || end - i < kWidth) {
-        return FinishCopy<Blocks>(dst, src, i, bound, x, 0);
+        return FinishCopy<Blocks>(dst, src, i, bound, x, 0, track);
       }
       Blocks::Store(dst + i, x);
+      track.Whole(i, x);
       // On from the first block boundary of src: its reads then never straddle two cache lines
       // (a few bytes are copied twice, which the distance between dst and src allows).
       i += kWidth - (reinterpret_cast<uintptr_t>(src + i) & (kWidth - 1));
@@ -71,7 +89,7 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
           // The terminator is in these blocks: the blocks before its own are stored whole, and
           // the block that ends at the terminator, read before any store, ends the copy.
           size_t k = Blocks::FirstZero4(x0, x1, x2, x3);
-          if (k < kWidth) return FinishCopy<Blocks>(dst, src, i, bound, x0, 0);
+          if (k < kWidth) return FinishCopy<Blocks>(dst, src, i, bound, x0, 0, track);
           auto last = Blocks::Load(src + i + k + 1 - kWidth);
           Blocks::Store(dst + i, x0);
           if (k >= 2 * kWidth) Blocks::Store(dst + i + kWidth, x1);
@@ -83,12 +101,14 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
         Blocks::Store(dst + i + kWidth, x1);
         Blocks::Store(dst + i + 2 * kWidth, x2);
         Blocks::Store(dst + i + 3 * kWidth, x3);
+        track.Whole4(i, x0, x1, x2, x3);
         i += 4 * kWidth;
       }
       while (end - i >= kWidth) {
         x = Blocks::Load(src + i);
-        if (Blocks::HasZero(x)) return FinishCopy<Blocks>(dst, src, i, bound, x, 0);
+        if (Blocks::HasZero(x)) return FinishCopy<Blocks>(dst, src, i, bound, x, 0, track);
         Blocks::Store(dst + i, x);
+        track.Whole(i, x);
         i += kWidth;
       }
       continue;  // the page or the bound is reached: measure again
@@ -98,11 +118,49 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound) {
     size_t back = kWidth - page;
     auto x = Blocks::Load(src + i - back);
     if (Blocks::FirstZero(x, back) < kWidth || bound - i <= page) {
-      return FinishCopy<Blocks>(dst, src, i, bound, x, back);
+      return FinishCopy<Blocks>(dst, src, i, bound, x, back, track);
     }
+    track.Part(i, x, back, page);
     MoveShort(dst + i, src + i, page);
     i += page;
   }
+}
+
+// The length of s, or bound when s is longer, its bytes up to there seen by track as a copy's
+// are (all of them when the result is bound). Reads aligned blocks, which never reach into
+// another page: the one around s (its lanes before s left out), then four at a time where the
+// page holds them, else one.
+template <typename Blocks, typename Track>
+TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track& track) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
+  auto x = Blocks::Load(s - misaligned);
+  size_t n = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
+  track.Part(0, x, misaligned, n);
+  if (n < kWidth - misaligned) return n;
+  size_t i = n;
+  while (bound - i >= kWidth) {
+    if (bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth) {
+      auto x0 = Blocks::Load(s + i);
+      auto x1 = Blocks::Load(s + i + kWidth);
+      auto x2 = Blocks::Load(s + i + 2 * kWidth);
+      auto x3 = Blocks::Load(s + i + 3 * kWidth);
+      if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
+        return i + Blocks::FirstZero4(x0, x1, x2, x3);
+      track.Whole4(i, x0, x1, x2, x3);
+      i += 4 * kWidth;
+    } else {
+      x = Blocks::Load(s + i);
+      if (Blocks::HasZero(x)) return i + Blocks::FirstZero(x, 0);
+      track.Whole(i, x);
+      i += kWidth;
+    }
+  }
+  if (i == bound) return i;
+  x = Blocks::Load(s + i);
+  n = std::min(Blocks::FirstZero(x, 0), bound - i);
+  track.Part(i, x, 0, n);
+  return i + n;
 }
 
 // The length of s: its first block where its page holds one, else the aligned block around s

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "platform/cpu_features.h"
+#include "strings/byte_blocks_internal.h"
+#include "strings/byte_copy_internal.h"
 #include "strings/byte_string.h"
 #include "strings/mb_internal.h"
 #include "strings/multibyte.h"
@@ -67,6 +69,32 @@ bool Apart(const char* dst, const char* src, size_t size) {
   return d >= s ? d - s >= size : s - d >= size;
 }
 
+// True when the table's bytes that may both lead and trail form one range and the first 32 bytes
+// of s all lie in it: text that starts so is mostly such bytes, whose run the cut would otherwise
+// pass back over in full, and the copy that notes where the run begins pays for itself. (A
+// terminator among those bytes lies outside the range; the read stays in s's page.)
+__attribute__((no_sanitize("address"))) bool StartsWithRun(const PairBytes& pb, const char* s) {
+  if (pb.count != 1 || PageRest(s) < 32) return false;
+  return !AnyPairLane(OutsidePairBytes(pb, Load(s)) | OutsidePairBytes(pb, Load(s + 16)));
+}
+
+// Where text cut at pos, which lies inside it, has to end, given that every byte from run to pos
+// may both lead and trail: when s[pos] trails, each of them starts a pair with the next, so the
+// run of pairs that ends at pos reaches back past run, and the pass back starts there.
+int CutAfterRun(const LeadTrailTable* table, const char* s, int pos, size_t run) {
+  if (!table->trail[Byte(s[pos])]) return pos;
+  const char* from = s + (run < static_cast<size_t>(pos) ? run : static_cast<size_t>(pos));
+  return (s + pos - PairRunStart(table, s, from)) % 2 == 0 ? pos : pos - 1;
+}
+
+// True when dst lies far enough below src for the copy loop to serve it, and the size bytes from
+// each do not overlap: the bytes of src stay as they were for the cut.
+bool CopiesBelow(const char* dst, const char* src, size_t size) {
+  auto d = reinterpret_cast<uintptr_t>(dst);
+  auto s = reinterpret_cast<uintptr_t>(src);
+  return s >= d && s - d >= size && s - d >= kCopyDistance;
+}
+
 }  // namespace
 
 PairBlocksBack* WidePairBlocksBack() {
@@ -91,6 +119,16 @@ void MbTruncate(char* s, int n, int enc) {
     s[0] = 0;
     return;
   }
+  const LeadTrailTable* table = StepperFor(enc).table;
+  if (n > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), s)) {
+    // The pass that measures notes where the last run of bytes that may both lead and trail
+    // begins, as MbCopyN's copy does.
+    size_t run = 0;
+    size_t length = LengthNotingRun(s, static_cast<size_t>(n), PairBytesFor(table), &run);
+    if (length < static_cast<size_t>(n) || s[n] == 0) return;  // nothing to cut
+    s[CutAfterRun(table, s, n, run)] = 0;
+    return;
+  }
   if (!InsideText(s, n)) return;  // nothing to cut; a zero there could land past the buffer
   s[CutInside(s, n, enc)] = 0;
 }
@@ -99,6 +137,17 @@ int MbCopyN(char* dst, const char* src, int size, int enc) {
   if (dst == nullptr || size <= 0) return 0;
   src = OrEmpty(src);
   int room = size - 1;
+  const LeadTrailTable* table = StepperFor(enc).table;
+  if (room > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), src) &&
+      CopiesBelow(dst, src, static_cast<size_t>(size))) {
+    // The copy notes where the last run of bytes that may both lead and trail begins.
+    size_t run = 0;
+    int n = CopyNotingRun(dst, src, static_cast<size_t>(room), PairBytesFor(table), &run);
+    if (n < room || src[room] == 0) return n;
+    int cut = CutAfterRun(table, src, room, run);
+    dst[cut] = 0;
+    return cut;
+  }
   if (room > 32 && Apart(dst, src, static_cast<size_t>(size))) {
     // The byte-string copy finds the length in the same pass; the cut, when one is needed, is
     // worked out on src afterwards (the copy left it as it was) and ends the copy there.

@@ -169,11 +169,10 @@ inline const char* BackOverPairBlocks(const PairBytes& pb, const char* start, co
   return q;
 }
 
-// True when p, inside the text, starts a character of a double-byte table, given a character
-// boundary at start <= p. Steps back over the run of lead/trail pairs that ends at p: the byte
-// before the run ends a character, so the run's characters start at its first byte and every
-// second byte after it. Reads only start to p.
-inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, const char* p) {
+// The start of the run of lead/trail pairs of a double-byte table that ends at p, not before
+// start: the byte before the run ends a character (or start is a boundary), so the run's
+// characters start at its first byte and every second byte after it. Reads only start to p.
+inline const char* PairRunStart(const LeadTrailTable* table, const char* start, const char* p) {
   const PairBytes& pb = PairBytesFor(table);
   const char* q = p;
   int steps = 0;  // bytes stepped since a block was last tried: the shortest runs never try one
@@ -185,7 +184,13 @@ inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, c
     q = BackOverPairBlocks(pb, start, q);
     steps = 0;
   }
-  return (p - q) % 2 == 0;
+  return q;
+}
+
+// True when p, inside the text, starts a character of a double-byte table, given a character
+// boundary at start <= p. Reads only start to p.
+inline bool DoubleByteBoundary(const LeadTrailTable* table, const char* start, const char* p) {
+  return (p - PairRunStart(table, start, p)) % 2 == 0;
 }
 
 // The UTF-8 character at p, cut short by the terminator; 0 at the terminator.

@@ -92,7 +92,51 @@ int LengthBaseline(const char* s) {
   return static_cast<int>(LengthInBlocks<BaselineCopyBlocks>(s));
 }
 
-constexpr ByteCopyCode kBaselineCode = {CopyBaseline, LengthBaseline};
+// Notes the end of the last block seen that holds a byte outside the range (exactly, after the
+// byte, for the copy's parts). Outside it, a byte's distance above the range's first byte, taken
+// modulo 256, exceeds the span; four blocks are tested at once through their largest distance.
+struct BaselineRunTrack {
+  unsigned char first, span;
+  size_t run = 0;
+
+  Lanes Above(Lanes x) const { return x - first; }
+  Lanes Outside(Lanes x) const { return reinterpret_cast<Lanes>(Above(x) > span); }
+  static Lanes Max(Lanes x, Lanes y) { return x > y ? x : y; }
+
+  void Whole(size_t i, Lanes x) { run = AnyLane(Outside(x)) ? i + kLanes : run; }
+  void Whole4(size_t i, Lanes x0, Lanes x1, Lanes x2, Lanes x3) {
+    Lanes most = Max(Max(Above(x0), Above(x1)), Max(Above(x2), Above(x3)));
+    run = AnyLane(reinterpret_cast<Lanes>(most > span)) ? i + 4 * kLanes : run;
+  }
+  void Part(size_t i, Lanes x, size_t from, size_t n) {
+    constexpr Lanes kIndex = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    Lanes wanted = reinterpret_cast<Lanes>(kIndex >= static_cast<unsigned char>(from)) &
+                   reinterpret_cast<Lanes>(kIndex < static_cast<unsigned char>(from + n));
+    Lanes out = Outside(x) & wanted;
+    if (!AnyLane(out)) return;
+    size_t last = kLanes - 1;
+    while (out[last] == 0) --last;
+    run = i + last + 1 - from;
+  }
+};
+
+int CopyBaselineNotingRun(char* dst, const char* src, size_t bound, const PairRanges& r,
+                          size_t* run) {
+  BaselineRunTrack track{r.first[0], static_cast<unsigned char>(r.last[0] - r.first[0])};
+  size_t n = CopyBlocks<BaselineCopyBlocks>(dst, src, bound, track);
+  *run = track.run;
+  return static_cast<int>(n);
+}
+
+size_t LengthBaselineNotingRun(const char* s, size_t bound, const PairRanges& r, size_t* run) {
+  BaselineRunTrack track{r.first[0], static_cast<unsigned char>(r.last[0] - r.first[0])};
+  size_t n = LengthWithinBlocks<BaselineCopyBlocks>(s, bound, track);
+  *run = track.run;
+  return n;
+}
+
+constexpr ByteCopyCode kBaselineCode = {CopyBaseline, LengthBaseline, CopyBaselineNotingRun,
+                                        LengthBaselineNotingRun};
 
 const ByteCopyCode* ChooseCode() {
   const ByteCopyCode* wide = Avx2ByteCopyCode();
@@ -113,7 +157,13 @@ const ByteCopyCode& Chosen() {
 
 const ByteCopyCode kChoosingCode = {
     [](char* dst, const char* src, size_t bound) { return Chosen().copy(dst, src, bound); },
-    [](const char* s) { return Chosen().length(s); }};
+    [](const char* s) { return Chosen().length(s); },
+    [](char* dst, const char* src, size_t bound, const PairRanges& r, size_t* run) {
+      return Chosen().copyNotingRun(dst, src, bound, r, run);
+    },
+    [](const char* s, size_t bound, const PairRanges& r, size_t* run) {
+      return Chosen().lengthNotingRun(s, bound, r, run);
+    }};
 
 // The length of s, which is not null.
 inline int LengthOf(const char* s) {
@@ -161,6 +211,14 @@ inline int CopyBounded(char* dst, const char* src, size_t bound) {
 }
 
 }  // namespace
+
+int CopyNotingRun(char* dst, const char* src, size_t bound, const PairRanges& r, size_t* run) {
+  return g_code.load(std::memory_order_relaxed)->copyNotingRun(dst, src, bound, r, run);
+}
+
+size_t LengthNotingRun(const char* s, size_t bound, const PairRanges& r, size_t* run) {
+  return g_code.load(std::memory_order_relaxed)->lengthNotingRun(s, bound, r, run);
+}
 
 bool ByteCopyUsesWidePath() {
   if (g_code.load(std::memory_order_relaxed) == &kChoosingCode) Chosen();

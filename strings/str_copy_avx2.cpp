@@ -70,7 +70,56 @@ TANSEL_AVX2 int LengthWide(const char* s) {
   return static_cast<int>(LengthInBlocks<WideCopyBlocks>(s));
 }
 
-constexpr ByteCopyCode kAvx2Code = {CopyWide, LengthWide};
+// Notes the end of the last block seen that holds a byte outside the range (exactly, after the
+// byte, for the copy's parts). A byte's distance above the range's first byte, less its span,
+// saturates to zero inside it; four blocks are tested at once through their largest distance.
+struct WideRunTrack {
+  __m256i first, span;
+  size_t run = 0;
+
+  TANSEL_AVX2 explicit WideRunTrack(const PairRanges& r)
+      : first(_mm256_set1_epi8(static_cast<char>(r.first[0]))),
+        span(_mm256_set1_epi8(static_cast<char>(r.last[0] - r.first[0]))) {}
+
+  TANSEL_AVX2 __m256i Above(__m256i x) const { return _mm256_sub_epi8(x, first); }
+  TANSEL_AVX2 __m256i Outside(__m256i x) const { return _mm256_subs_epu8(Above(x), span); }
+  TANSEL_AVX2 static bool Any(__m256i v) { return _mm256_testz_si256(v, v) == 0; }
+
+  TANSEL_AVX2 void Whole(size_t i, __m256i x) {
+    run = Any(Outside(x)) ? i + WideCopyBlocks::kWidth : run;
+  }
+  TANSEL_AVX2 void Whole4(size_t i, __m256i x0, __m256i x1, __m256i x2, __m256i x3) {
+    __m256i most = _mm256_max_epu8(_mm256_max_epu8(Above(x0), Above(x1)),
+                                   _mm256_max_epu8(Above(x2), Above(x3)));
+    run = Any(_mm256_subs_epu8(most, span)) ? i + 4 * WideCopyBlocks::kWidth : run;
+  }
+  TANSEL_AVX2 void Part(size_t i, __m256i x, size_t from, size_t n) {
+    if (n == 0) return;
+    auto inside = static_cast<uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(Outside(x), _mm256_setzero_si256())));
+    uint64_t lanes = ((uint64_t{1} << n) - 1) << from;  // from + n <= 32
+    uint64_t out = ~static_cast<uint64_t>(inside) & lanes;
+    if (out != 0) run = i + (63 - static_cast<size_t>(std::countl_zero(out))) + 1 - from;
+  }
+};
+
+TANSEL_AVX2 int CopyWideNotingRun(char* dst, const char* src, size_t bound, const PairRanges& r,
+                                  size_t* run) {
+  WideRunTrack track(r);
+  size_t n = CopyBlocks<WideCopyBlocks>(dst, src, bound, track);
+  *run = track.run;
+  return static_cast<int>(n);
+}
+
+TANSEL_AVX2 size_t LengthWideNotingRun(const char* s, size_t bound, const PairRanges& r,
+                                       size_t* run) {
+  WideRunTrack track(r);
+  size_t n = LengthWithinBlocks<WideCopyBlocks>(s, bound, track);
+  *run = track.run;
+  return n;
+}
+
+constexpr ByteCopyCode kAvx2Code = {CopyWide, LengthWide, CopyWideNotingRun, LengthWideNotingRun};
 
 }  // namespace
 

@@ -16,6 +16,8 @@
 #include "strings/format.h"
 #include "strings/multibyte.h"
 #include "strings/utf8.h"
+#include "tests/support/page_buffer.h"
+#include "tests/support/test_system.h"
 
 namespace {
 
@@ -387,6 +389,89 @@ TEST(DoubleByteRuns, CutsMatchSteppingFromTheStart) {
         char copy[701];
         EXPECT_EQ(MbCopyN(copy, text.get(), pos + 1, enc), cut);
         EXPECT_EQ(std::string(copy), s.substr(0, static_cast<size_t>(cut)));
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
+// Copies to a destination below the text, of texts that end in a page an unreadable page follows
+// (at every distance from its end) or that cross from one page into the next: runs of bytes that
+// may both lead and trail from the first byte on, broken now and then (or never) by other bytes,
+// so that where a cut lands depends on the run back to the last breaking byte or to the start. No
+// block is read past the page end, every cut of MbCopyN and MbTruncate matches stepping from the
+// start, and nothing past the size (or the cut) is written.
+TEST(DoubleByteRuns, CopiesBelowTheTextAroundPageEnds) {
+  struct Page {
+    char* end;
+    ~Page() { TestFreeGuardedPage(end); }
+  } page{TestGuardedPage()};
+  ASSERT_NE(page.end, nullptr);
+  PageBuffer pages;
+  for (int enc = 1; enc <= 4; ++enc) {
+    const LeadTrailTable* table = EncLeadTrailTable(enc);
+    std::vector<char> pairs, breakers;
+    for (int b = 1; b < 256; ++b) {
+      if (table->lead[b] && table->trail[b])
+        pairs.push_back(static_cast<char>(b));
+      else
+        breakers.push_back(static_cast<char>(b));
+    }
+    std::mt19937 rng(0x3B10 + static_cast<uint32_t>(enc));
+    auto below = [&](size_t n) { return static_cast<size_t>(rng() % n); };
+    for (int round = 0; round < 240; ++round) {
+      const size_t length = 1 + below(1600);
+      const size_t every = below(4) == 0 ? 0 : 1 + below(300);  // 0: no breaking byte at all
+      const size_t firstBreak = round % 3 == 0 ? 0 : 32;        // the text's head a whole run
+      const size_t lastBreak = round % 5 == 1 ? 40 : length;    // or the head alone broken
+      std::string s(length, ' ');
+      for (size_t i = 0; i < length; ++i) {
+        bool breaks = every != 0 && i >= firstBreak && i < lastBreak && below(every) == 0;
+        s[i] = breaks ? breakers[below(breakers.size())] : pairs[below(pairs.size())];
+      }
+      std::vector<bool> boundary(length + 1, false);
+      for (size_t i = 0; i < length;) {
+        boundary[i] = true;
+        bool two = i + 1 < length && table->lead[static_cast<unsigned char>(s[i])] &&
+                   table->trail[static_cast<unsigned char>(s[i + 1])];
+        i += two ? 2 : 1;
+      }
+      boundary[length] = true;
+      // Even rounds: the text ends gap bytes before the unreadable page, pair bytes in the gap.
+      // Odd rounds: cross bytes of it lie before a page end. The destination is below the text.
+      char* src;
+      char* dst;
+      size_t place;
+      if (round % 2 == 0) {
+        place = below(70);
+        src = page.end - place - 1 - length;
+        for (size_t k = 0; k < place; ++k) page.end[-1 - static_cast<int>(k)] = pairs[0];
+        dst = page.end - PageBuffer::kPage;
+      } else {
+        place = below(round % 4 == 1 ? std::min<size_t>(length + 1, 40) : length + 1);
+        src = pages.At(2 * PageBuffer::kPage - place);
+        dst = pages.At(0);
+      }
+      std::memcpy(src, s.c_str(), length + 1);
+      std::vector<size_t> sizes = {length, length + 1, length + 2, length + 3 + below(300)};
+      for (int k = 0; k < 20; ++k) sizes.push_back(1 + below(length + 1));
+      for (size_t size : sizes) {
+        SCOPED_TRACE(testing::Message() << "enc " << enc << " round " << round << " length "
+                                        << length << " place " << place << " size " << size);
+        std::memset(dst, '#', size + 8);
+        const size_t room = size - 1;
+        const size_t want = room >= length ? length : boundary[room] ? room : room - 1;
+        EXPECT_EQ(MbCopyN(dst, src, static_cast<int>(size), enc), static_cast<int>(want));
+        EXPECT_EQ(std::string(dst, want), s.substr(0, want));
+        EXPECT_EQ(dst[want], 0);
+        EXPECT_EQ(std::string(dst + size, 8), std::string(8, '#'));
+        // The text itself cut at room, the bytes past its terminator left as they are.
+        MbTruncate(src, static_cast<int>(room), enc);
+        EXPECT_EQ(std::strlen(src), want);
+        if (want < length) {
+          EXPECT_EQ(std::string(src + want + 1, length - want), s.substr(want + 1) + '\0');
+        }
+        std::memcpy(src, s.c_str(), length + 1);
         if (HasFailure()) return;
       }
     }
