@@ -26,12 +26,13 @@ extern int32_t ClientInitialised;  // 1 between start-up and the host's "Quit"
 // and see its ClientStopped undone by start-up's end, leaving a client program's loop waiting for
 // a start that had already happened.
 inline constexpr int kHeldInitializeLimit = 8;  // past it, "Initialize" runs at once as before
+// The "Initialize" calls held while start-up runs.
 struct HeldInitializes {
   int32_t starting = 0;  // 1 from the client's registration until start-up is over
-  int count = 0;
-  int32_t codes[kHeldInitializeLimit] = {};
+  int count = 0;         // codes held
+  int32_t codes[kHeldInitializeLimit] = {};  // their codes, in the order they came
 };
-extern HeldInitializes ClientHeldInitializes;
+extern HeldInitializes ClientHeldInitializes;  // the one record, empty outside start-up
 
 // The table's entry for Interface, or null when the host does not offer it.
 template <typename Interface>
