@@ -163,6 +163,18 @@ TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track&
   return i + n;
 }
 
+// Where the first zero lies in the four blocks at p, or 4 * kWidth when they hold none.
+template <typename Blocks>
+TANSEL_COPY_TARGET inline size_t ZeroInFourBlocks(const char* p) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto x0 = Blocks::Load(p);
+  auto x1 = Blocks::Load(p + kWidth);
+  auto x2 = Blocks::Load(p + 2 * kWidth);
+  auto x3 = Blocks::Load(p + 3 * kWidth);
+  if (!Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3)))) return 4 * kWidth;
+  return Blocks::FirstZero4(x0, x1, x2, x3);
+}
+
 // The length of s: its first block where its page holds one, else the aligned block around s
 // (its lanes before s left out); then aligned blocks, which never reach into another page: four at
 // a time where the page holds them, twice, and on from a multiple of 4 * kWidth, where four lie in
@@ -182,12 +194,8 @@ TANSEL_COPY_TARGET size_t LengthInBlocks(const char* s) {
   p += kWidth;
   // Strings of a few hundred bytes: two runs of four blocks from there where the page holds them.
   for (int k = 0; k < 2 && PageRest(p) >= 4 * kWidth; ++k) {
-    auto x0 = Blocks::Load(p);
-    auto x1 = Blocks::Load(p + kWidth);
-    auto x2 = Blocks::Load(p + 2 * kWidth);
-    auto x3 = Blocks::Load(p + 3 * kWidth);
-    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
-      return static_cast<size_t>(p - s) + Blocks::FirstZero4(x0, x1, x2, x3);
+    if (size_t z = ZeroInFourBlocks<Blocks>(p); z < 4 * kWidth)
+      return static_cast<size_t>(p - s) + z;
     p += 4 * kWidth;
   }
   while ((reinterpret_cast<uintptr_t>(p) & (4 * kWidth - 1)) != 0) {
@@ -196,12 +204,8 @@ TANSEL_COPY_TARGET size_t LengthInBlocks(const char* s) {
     p += kWidth;
   }
   for (;;) {
-    auto x0 = Blocks::Load(p);
-    auto x1 = Blocks::Load(p + kWidth);
-    auto x2 = Blocks::Load(p + 2 * kWidth);
-    auto x3 = Blocks::Load(p + 3 * kWidth);
-    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
-      return static_cast<size_t>(p - s) + Blocks::FirstZero4(x0, x1, x2, x3);
+    if (size_t z = ZeroInFourBlocks<Blocks>(p); z < 4 * kWidth)
+      return static_cast<size_t>(p - s) + z;
     p += 4 * kWidth;
   }
 }
