@@ -62,12 +62,21 @@ TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i
 //
 // Only Blocks::Load reads past the terminator (it is exempt from AddressSanitizer); the stores are
 // checked like any others.
+//
+// The first `start` bytes (at most bound) are copied already and hold no terminator.
 template <typename Blocks, typename Track = NoTrack>
-TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound, Track&& track = {}) {
+TANSEL_COPY_TARGET size_t CopyBlocksFrom(char* dst, const char* src, size_t bound, size_t start,
+                                         Track&& track = {}) {
   constexpr size_t kWidth = Blocks::kWidth;
-  size_t i = 0;
+  size_t i = start;
   for (;;) {
     size_t page = PageRest(src + i);
+    if (i == bound) {
+      // The bound ends the copy at a page end: the next page may be none of src's (a source
+      // without a terminator is read no further than the bound).
+      dst[i] = 0;
+      return i;
+    }
     if (page >= kWidth) {
       // Whole blocks up to the page end or the bound.
       size_t end = i + std::min(page, bound - i);
@@ -124,6 +133,11 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound, T
     MoveShort(dst + i, src + i, page);
     i += page;
   }
+}
+
+template <typename Blocks, typename Track = NoTrack>
+TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound, Track&& track = {}) {
+  return CopyBlocksFrom<Blocks>(dst, src, bound, 0, track);
 }
 
 // The length of s, or bound when s is longer, its bytes up to there seen by track as a copy's

@@ -243,6 +243,10 @@ void StrCopy(char* dst, const char* src) {
 
 int StrCopyN(char* dst, const char* src, int size) {
   if (dst == nullptr || size <= 0) return 0;
+  if (size == 1) {  // no byte of src is read: it may be an empty field at the end of memory
+    dst[0] = 0;
+    return 0;
+  }
   return CopyBounded(dst, OrEmpty(src), static_cast<size_t>(size) - 1);
 }
 

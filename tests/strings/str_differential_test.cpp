@@ -426,4 +426,33 @@ TEST(ByteStringDifferential, CopiesBesideAnUnreadablePage) {
   }
 }
 
+// A field with no terminator that fills its page up to an unreadable one, copied, appended and
+// compared with a bound that ends at the page end: nothing past the bound is read.
+TEST(ByteStringDifferential, BoundsThatEndAtAPageEndReadNoFurther) {
+  struct Page {
+    char* end;
+    ~Page() { TestFreeGuardedPage(end); }
+  } page{TestGuardedPage()};
+  char* end = page.end;
+  ASSERT_NE(end, nullptr);
+  std::mt19937 rng(0x5EA1);
+  for (int k = 1; k <= 1200; ++k) end[-k] = static_cast<char>(1 + rng() % 255);
+  for (int length = 0; length <= 1200; length += 1 + length / 20) {
+    const char* field = end - length;
+    std::string bytes(field, static_cast<size_t>(length));
+    SCOPED_TRACE(testing::Message() << "length " << length);
+    EXPECT_EQ(StrLengthN(field, length), length);
+    std::string copy(static_cast<size_t>(length) + 8, '#');
+    EXPECT_EQ(StrCopyN(copy.data(), field, length + 1), length);
+    EXPECT_EQ(copy, bytes + '\0' + std::string(7, '#'));
+    std::string appended = "ab" + std::string(static_cast<size_t>(length) + 8, '#');
+    appended[2] = 0;
+    EXPECT_EQ(StrAppendN(appended.data(), field, length + 3), length + 2);
+    EXPECT_EQ(appended, "ab" + bytes + '\0' + std::string(7, '#'));
+    EXPECT_EQ(StrCompareN(field, copy.c_str(), length), 0);
+    EXPECT_EQ(StrICompareN(copy.c_str(), field, length), 0);
+    if (HasFailure()) return;
+  }
+}
+
 }  // namespace
