@@ -2,6 +2,13 @@
 // library time, peer time, ratio. A library benchmark is named "Operation/size..." and its peer
 // "Operation=peer/size..."; with repetitions the median is taken, else the single run. Times are
 // CPU time per iteration, which a busy machine disturbs less than wall time.
+//
+// A program's reports may come in rounds (one file per run of it, given in the order they ran):
+// each run measures a benchmark and its peer moments apart, so the ratio is the median of the
+// rounds' own ratios. A machine whose speed shifts between runs (a neighbour on the same core)
+// moves both sides of a round alike, where it would tilt a ratio of two medians.
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -16,9 +23,28 @@ struct Row {
   std::string operation;
   std::string size;
   std::string peer;
-  double library = -1;  // ns, -1 until seen
-  double peerTime = -1;
+  std::vector<double> times;  // ns, one per round
 };
+
+// The median of values, which are not empty.
+double Median(std::vector<double> values) {
+  size_t middle = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle),
+                   values.end());
+  double upper = values[middle];
+  if (values.size() % 2 == 1) return upper;
+  return (upper +
+          *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle))) /
+         2;
+}
+
+// The median of the rounds' ratios: library and peer times of the same round go together.
+double RatioOfRounds(const std::vector<double>& library, const std::vector<double>& peer) {
+  std::vector<double> ratios;
+  for (size_t i = 0; i < library.size() && i < peer.size(); ++i)
+    ratios.push_back(library[i] / peer[i]);
+  return Median(ratios);
+}
 
 double Nanoseconds(const nlohmann::json& run) {
   double time = run.value("cpu_time", 0.0);
@@ -45,9 +71,9 @@ std::string Duration(double ns) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> order;  // "operation/size" keys in first-seen order
-  std::map<std::string, double> libraries;
-  std::multimap<std::string, Row> peers;
-  std::map<std::string, double> perMarker;  // a scale benchmark's time per element, ns
+  std::map<std::string, std::vector<double>> libraries;
+  std::map<std::string, Row> peers;                      // by key and peer
+  std::map<std::string, std::vector<double>> perMarker;  // a scale benchmark's ns per element
   for (int i = 1; i < argc; ++i) {
     std::ifstream in(argv[i]);
     nlohmann::json report = nlohmann::json::parse(in, nullptr, false);
@@ -70,31 +96,36 @@ int main(int argc, char** argv) {
       std::string key = operation + "/" + size;
       if (equals == std::string::npos) {
         if (!libraries.count(key)) order.push_back(key);
-        libraries[key] = Nanoseconds(run);
-        if (run.contains("per_marker")) perMarker[key] = run["per_marker"].get<double>() * 1e9;
+        libraries[key].push_back(Nanoseconds(run));
+        if (run.contains("per_marker"))
+          perMarker[key].push_back(run["per_marker"].get<double>() * 1e9);
       } else {
-        peers.insert({key, Row{operation, size, head.substr(equals + 1), -1, Nanoseconds(run)}});
+        std::string peer = head.substr(equals + 1);
+        Row& row = peers[key + "=" + peer];
+        row.operation = operation;
+        row.size = size;
+        row.peer = peer;
+        row.times.push_back(Nanoseconds(run));
       }
     }
   }
   std::printf("%-22s %-26s %12s %12s  %-18s %6s\n", "operation", "size", "library", "peer",
               "(peer)", "ratio");
   for (const std::string& key : order) {
-    auto [first, last] = peers.equal_range(key);
-    if (first == last) continue;  // no peer measured in this run
-    for (auto it = first; it != last; ++it) {
+    const std::vector<double>& library = libraries[key];
+    for (auto it = peers.lower_bound(key + "="); it != peers.end(); ++it) {
       const Row& row = it->second;
-      double library = libraries[key];
+      if (row.operation + "/" + row.size != key) break;
       std::printf("%-22s %-26s %12s %12s  %-18s %6.2f\n", row.operation.c_str(), row.size.c_str(),
-                  Duration(library).c_str(), Duration(row.peerTime).c_str(), row.peer.c_str(),
-                  library / row.peerTime);
+                  Duration(Median(library)).c_str(), Duration(Median(row.times)).c_str(),
+                  row.peer.c_str(), RatioOfRounds(library, row.times));
     }
   }
   for (const std::string& key : order) {
     auto it = perMarker.find(key);
     if (it == perMarker.end()) continue;
-    std::printf("%-49s %12s  %.1f ns per marker\n", key.c_str(), Duration(libraries[key]).c_str(),
-                it->second);
+    std::printf("%-49s %12s  %.1f ns per marker\n", key.c_str(),
+                Duration(Median(libraries[key])).c_str(), Median(it->second));
   }
   return 0;
 }

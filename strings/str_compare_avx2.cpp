@@ -122,47 +122,70 @@ struct WideBlocks {
   static unsigned char Map(unsigned char c) { return Mapped(folded, c); }
 };
 
-// The unbounded comparison: the first block on its own, then four blocks at a time as long as both
-// pages hold them; the shared loop takes over near a page end.
+// The unbounded comparison: the first block on its own, then blocks from the first block boundary
+// of a, which therefore never straddle a's page end: four at a time while both pages hold them,
+// else one. Where b's next block would cross b's page end, the block that ends there goes first
+// (its first lanes compared before); when it shows both strings going on, b's next page holds
+// their next bytes, and the crossing block is read whole. Only where that block would start
+// before the strings does the shared loop take over.
 template <bool folded>
 TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWide(const char* sa,
                                                                     const char* sb) {
   using Blocks = WideBlocks<folded>;
   auto* a = reinterpret_cast<const unsigned char*>(sa);
   auto* b = reinterpret_cast<const unsigned char*>(sb);
-  size_t i = 0;
   // Both pages hold a block when the larger of the two offsets in their pages leaves room for one;
-  // their bitwise or is at least that large, and cheaper to find.
-  if (((reinterpret_cast<uintptr_t>(a) | reinterpret_cast<uintptr_t>(b)) & (kPage - 1)) <=
-      kPage - kWide) {
-    uint32_t stops = Blocks::Stops(Blocks::Load(a), Blocks::Load(b));
-    if (stops != 0) {
-      i = static_cast<size_t>(std::countr_zero(stops));
-    } else {
-      // On from the first block boundary of a: its blocks then never straddle two cache lines (a
-      // few bytes already compared are compared again).
-      i = kWide - (reinterpret_cast<uintptr_t>(a) & (kWide - 1));
+  // their bitwise or is at least that large, and cheaper to find. Where it is larger, the offsets
+  // themselves decide.
+  if (((reinterpret_cast<uintptr_t>(a) | reinterpret_cast<uintptr_t>(b)) & (kPage - 1)) >
+          kPage - kWide &&
+      std::min(PageRest(a), PageRest(b)) < kWide)
+    return CompareBlocksFrom<Blocks>(sa, sb, INT64_MAX, 0);
+  size_t i;
+  uint32_t stops = Blocks::Stops(Blocks::Load(a), Blocks::Load(b));
+  if (stops != 0) {
+    i = static_cast<uint32_t>(std::countr_zero(stops));
+  } else {
+    i = kWide - (reinterpret_cast<uintptr_t>(a) & (kWide - 1));
+    for (;;) {
+      // a + i is a block boundary, so a's room is a whole number of blocks.
       size_t room = std::min(PageRest(a + i), PageRest(b + i));
-      for (;;) {
-        if (room < 4 * kWide) return CompareBlocksFrom<Blocks>(sa, sb, INT64_MAX, i);
+      for (; room >= 4 * kWide; room -= 4 * kWide, i += 4 * kWide) {
         auto k0 = Blocks::Kept(Blocks::Load(a + i), Blocks::Load(b + i));
         auto k1 = Blocks::Kept(Blocks::Load(a + i + kWide), Blocks::Load(b + i + kWide));
         auto k2 = Blocks::Kept(Blocks::Load(a + i + 2 * kWide), Blocks::Load(b + i + 2 * kWide));
         auto k3 = Blocks::Kept(Blocks::Load(a + i + 3 * kWide), Blocks::Load(b + i + 3 * kWide));
         if (Blocks::HasZero(Blocks::Min(Blocks::Min(k0, k1), Blocks::Min(k2, k3)))) {
           i += Blocks::FirstZero(k0, k1, k2, k3);
-          break;
+          goto stopped;
         }
-        i += 4 * kWide;
-        room -= 4 * kWide;
       }
+      for (; room >= kWide; room -= kWide, i += kWide) {
+        stops = Blocks::Stops(Blocks::Load(a + i), Blocks::Load(b + i));
+        if (stops != 0) {
+          i += static_cast<size_t>(std::countr_zero(stops));
+          goto stopped;
+        }
+      }
+      if (room == 0) continue;  // a's page end: measure again
+      // b's page ends room bytes on (a's holds at least a block more).
+      if (i + room < kWide) return CompareBlocksFrom<Blocks>(sa, sb, INT64_MAX, i);
+      size_t back = kWide - room;
+      stops = Blocks::Stops(Blocks::Load(a + i - back), Blocks::Load(b + i - back)) >> back;
+      if (stops == 0) stops = Blocks::Stops(Blocks::Load(a + i), Blocks::Load(b + i));
+      if (stops != 0) {
+        i += static_cast<size_t>(std::countr_zero(stops));
+        goto stopped;
+      }
+      i += kWide;
     }
-    // a[i] and b[i] stop the comparison, or are equal under the mapping only (folded).
-    int d = Blocks::Map(a[i]) - Blocks::Map(b[i]);
-    if (d != 0 || a[i] == 0) return d;
-    ++i;
   }
-  return CompareBlocksFrom<Blocks>(sa, sb, INT64_MAX, i);
+stopped:
+  // a[i] and b[i] stop the comparison, or are equal under the mapping only (folded): exact bytes
+  // stop only where they differ or both end.
+  int d = Blocks::Map(a[i]) - Blocks::Map(b[i]);
+  if (!folded || d != 0 || a[i] == 0) return d;
+  return CompareBlocksFrom<Blocks>(sa, sb, INT64_MAX, i + 1);
 }
 
 constexpr ByteCompareCode kAvx2Code = {CompareWide<false>, CompareBlocks<WideBlocks<false>>,
