@@ -3,6 +3,9 @@
 // "Operation=peer/size..."; with repetitions the median is taken, else the single run. Times are
 // CPU time per iteration, which a busy machine disturbs less than wall time.
 //
+// A paired benchmark ("Operation=peer/size" with counters library_ns, peer_ns and ratio) measures
+// both itself, in alternation; its ratio is the median of the rounds' ratios.
+//
 // A program's reports may come in rounds (one file per run of it, given in the order they ran):
 // each run measures a benchmark and its peer moments apart, so the ratio is the median of the
 // rounds' own ratios. A machine whose speed shifts between runs (a neighbour on the same core)
@@ -23,7 +26,8 @@ struct Row {
   std::string operation;
   std::string size;
   std::string peer;
-  std::vector<double> times;  // ns, one per round
+  std::vector<double> times;   // ns, one per round
+  std::vector<double> ratios;  // a paired benchmark's own ratio, one per round
 };
 
 // The median of values, which are not empty.
@@ -88,13 +92,26 @@ int main(int argc, char** argv) {
       if (aggregated && run.value("aggregate_name", "") != "median") continue;
       if (run.contains("error_occurred") && run["error_occurred"].get<bool>()) continue;
       std::string name = run.value("run_name", run.value("name", ""));
+      // A benchmark's own minimum time is no part of what it measures.
+      if (size_t own = name.find("/min_time:"); own != std::string::npos) name.erase(own);
       size_t slash = name.find('/');
       std::string head = name.substr(0, slash);
       std::string size = slash == std::string::npos ? "" : name.substr(slash + 1);
       size_t equals = head.find('=');
       std::string operation = head.substr(0, equals);
       std::string key = operation + "/" + size;
-      if (equals == std::string::npos) {
+      if (equals != std::string::npos && run.contains("ratio")) {
+        // Library and peer measured in alternation by one benchmark.
+        std::string peer = head.substr(equals + 1);
+        if (!libraries.count(key)) order.push_back(key);
+        libraries[key].push_back(run["library_ns"].get<double>());
+        Row& row = peers[key + "=" + peer];
+        row.operation = operation;
+        row.size = size;
+        row.peer = peer;
+        row.times.push_back(run["peer_ns"].get<double>());
+        row.ratios.push_back(run["ratio"].get<double>());
+      } else if (equals == std::string::npos) {
         if (!libraries.count(key)) order.push_back(key);
         libraries[key].push_back(Nanoseconds(run));
         if (run.contains("per_marker"))
@@ -118,7 +135,8 @@ int main(int argc, char** argv) {
       if (row.operation + "/" + row.size != key) break;
       std::printf("%-22s %-26s %12s %12s  %-18s %6.2f\n", row.operation.c_str(), row.size.c_str(),
                   Duration(Median(library)).c_str(), Duration(Median(row.times)).c_str(),
-                  row.peer.c_str(), RatioOfRounds(library, row.times));
+                  row.peer.c_str(),
+                  row.ratios.empty() ? RatioOfRounds(library, row.times) : Median(row.ratios));
     }
   }
   for (const std::string& key : order) {

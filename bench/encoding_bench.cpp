@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/paired.h"
 #include "encoding/convert.h"
 #include "strings/collation.h"
 #include "strings/memory.h"
@@ -137,37 +138,37 @@ const std::vector<std::string>& Words() {
   return words;
 }
 
+// The library's collation beside its peer, one collator with the same settings, kept, comparing
+// the UTF-8 directly; the two in alternation over the same pairs of words.
 template <int (*Collate)(const char*, const char*)>
-void BM_Collate(benchmark::State& state) {
-  const auto& words = Words();
-  size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(Collate(words[i].c_str(), words[i + 1].c_str()));
-    i = (i + 1) % (words.size() - 1);
-  }
-}
-
-// The peer: one collator with the same settings, kept, comparing the UTF-8 directly.
-void BM_KeptCollator(benchmark::State& state, UCollationStrength strength) {
+void BM_Collate(benchmark::State& state, UCollationStrength strength) {
   const auto& words = Words();
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
   ucol_setStrength(collator, strength);
   ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &error);
-  size_t i = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        ucol_strcollUTF8(collator, words[i].c_str(), -1, words[i + 1].c_str(), -1, &error));
-    i = (i + 1) % (words.size() - 1);
-  }
+  size_t i = 0, k = 0;
+  tansel_bench::Paired(
+      state,
+      [&] {
+        benchmark::DoNotOptimize(Collate(words[i].c_str(), words[i + 1].c_str()));
+        i = (i + 1) % (words.size() - 1);
+      },
+      [&] {
+        benchmark::DoNotOptimize(
+            ucol_strcollUTF8(collator, words[k].c_str(), -1, words[k + 1].c_str(), -1, &error));
+        k = (k + 1) % (words.size() - 1);
+      });
   ucol_close(collator);
 }
 
-BENCHMARK(BM_Collate<Utf8CollateSecondary>)->Name("Utf8CollateSecondary/words");
-BENCHMARK_CAPTURE(BM_KeptCollator, secondary, UCOL_SECONDARY)
-    ->Name("Utf8CollateSecondary=ucol_strcollUTF8/words");
-BENCHMARK(BM_Collate<Utf8CollateTertiary>)->Name("Utf8CollateTertiary/words");
-BENCHMARK_CAPTURE(BM_KeptCollator, tertiary, UCOL_TERTIARY)
-    ->Name("Utf8CollateTertiary=ucol_strcollUTF8/words");
+void BM_CollateSecondary(benchmark::State& state) {
+  BM_Collate<Utf8CollateSecondary>(state, UCOL_SECONDARY);
+}
+void BM_CollateTertiary(benchmark::State& state) {
+  BM_Collate<Utf8CollateTertiary>(state, UCOL_TERTIARY);
+}
+BENCHMARK(BM_CollateSecondary)->Name("Utf8CollateSecondary=ucol_strcollUTF8/words");
+BENCHMARK(BM_CollateTertiary)->Name("Utf8CollateTertiary=ucol_strcollUTF8/words");
 
 }  // namespace

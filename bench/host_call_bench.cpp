@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/paired.h"
 #include "bridge/client_entry.h"
 #include "bridge/client_state.h"
 #include "bridge/connection.h"
@@ -45,13 +46,14 @@ struct Connected {
   }
 };
 
-// One in-process pair: the wrapper's call and the raw one, each in its own loop on the same
-// connected client. Each call's result goes to DoNotOptimize once, so neither is dropped and
-// both pay the same for it.
-template <typename Call>
-void InProcess(benchmark::State& state, Call call) {
+// One in-process pair: the wrapper's call and the raw one, in alternation on the same connected
+// client. Each call's result goes to DoNotOptimize once, so neither is dropped and both pay the
+// same for it.
+template <typename Call, typename Raw>
+void InProcess(benchmark::State& state, Call call, Raw raw) {
   Connected c;
-  for (auto _ : state) call(c);
+  tansel_bench::Paired(
+      state, [&] { call(c); }, [&] { raw(c); });
 }
 
 // The raw calls preset the error code and value as the wrappers do, and pass the same arguments
@@ -66,8 +68,7 @@ const auto kGetIntRaw = [](auto& c) {
   c.api->GetIntProp(c.document, c.document, &ident, &code, &value);
   benchmark::DoNotOptimize(value);
 };
-BENCHMARK_CAPTURE(InProcess, get_int, kGetInt)->Name("HostGetInt");
-BENCHMARK_CAPTURE(InProcess, get_int_raw, kGetIntRaw)->Name("HostGetInt=vtable");
+BENCHMARK_CAPTURE(InProcess, get_int, kGetInt, kGetIntRaw)->Name("HostGetInt=vtable");
 
 // A status call and a value call without error code, on slots the simulator answers by default.
 const auto kStatus = [](Connected& c) { benchmark::DoNotOptimize(HostCall84(c.document, 1)); };
@@ -76,8 +77,7 @@ const auto kStatusRaw = [](Connected& c) {
   c.api->Slot84(c.document, 1, &code);
   benchmark::DoNotOptimize(code);
 };
-BENCHMARK_CAPTURE(InProcess, status, kStatus)->Name("HostStatusCall");
-BENCHMARK_CAPTURE(InProcess, status_raw, kStatusRaw)->Name("HostStatusCall=vtable");
+BENCHMARK_CAPTURE(InProcess, status, kStatus, kStatusRaw)->Name("HostStatusCall=vtable");
 
 const auto kValue = [](Connected& c) { benchmark::DoNotOptimize(HostCall76(c.document, 1)); };
 const auto kValueRaw = [](Connected& c) {
@@ -85,8 +85,7 @@ const auto kValueRaw = [](Connected& c) {
   c.api->Slot76(c.document, 1, &value);
   benchmark::DoNotOptimize(value);
 };
-BENCHMARK_CAPTURE(InProcess, value, kValue)->Name("HostValueCall");
-BENCHMARK_CAPTURE(InProcess, value_raw, kValueRaw)->Name("HostValueCall=vtable");
+BENCHMARK_CAPTURE(InProcess, value, kValue, kValueRaw)->Name("HostValueCall=vtable");
 
 const auto kGetString = [](Connected& c) {
   char* text = HostGetString(c.document, c.marker, kPropMarkerText);
@@ -105,8 +104,8 @@ const auto kGetStringRaw = [](Connected& c) {
   benchmark::DoNotOptimize(text);
   std::free(text);
 };
-BENCHMARK_CAPTURE(InProcess, get_string, kGetString)->Name("HostGetString");
-BENCHMARK_CAPTURE(InProcess, get_string_raw, kGetStringRaw)->Name("HostGetString=vtable+copy");
+BENCHMARK_CAPTURE(InProcess, get_string, kGetString, kGetStringRaw)
+    ->Name("HostGetString=vtable+copy");
 
 // Out of process: the simulator's server module, reached by class through this platform's COM.
 struct Remote {
@@ -126,13 +125,13 @@ struct Remote {
   }
 };
 
-template <typename Call>
-void OutOfProcess(benchmark::State& state, Call call) {
+template <typename Call, typename Raw>
+void OutOfProcess(benchmark::State& state, Call call, Raw raw) {
   Remote r;
-  for (auto _ : state) call(r);
+  tansel_bench::Paired(
+      state, [&] { call(r); }, [&] { raw(r); });
 }
-BENCHMARK_CAPTURE(OutOfProcess, get_int, kGetInt)->Name("RemoteGetInt");
-BENCHMARK_CAPTURE(OutOfProcess, get_int_proxy, kGetIntRaw)->Name("RemoteGetInt=proxy");
+BENCHMARK_CAPTURE(OutOfProcess, get_int, kGetInt, kGetIntRaw)->Name("RemoteGetInt=proxy");
 
 typedef int32_t (*ClientInitFn)(HMODULE, IUnknown*, IUnknown*, const ClientDescription*);
 
@@ -160,6 +159,7 @@ void BM_MarkerNotice(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations() * markers),
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_MarkerNotice)->Name("MarkerNotice")->Arg(10)->Arg(1000)->Arg(100000);
+// Long enough for several notices on the largest document, whatever the run's minimum time.
+BENCHMARK(BM_MarkerNotice)->Name("MarkerNotice")->Arg(10)->Arg(1000)->Arg(100000)->MinTime(0.5);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The byte-string operations beside the C library's routines of the same meaning, on document-like
-// text of 16 B, 256 B and 4 KiB. A library benchmark is named after the operation ("StrCopy/256"),
-// its peer after the operation and the peer ("StrCopy=strcpy/256"), for scripts/bench to pair.
+// text of 16 B, 256 B and 4 KiB, each measured in alternation with its peer and named after the
+// operation and the peer ("StrCopy=strcpy/256").
 #include <benchmark/benchmark.h>
 #include <strings.h>
 
@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "bench/paired.h"
 #include "strings/byte_string.h"
 
 namespace {
@@ -47,97 +48,87 @@ const char* Opaque(const char* s) {
   return s;
 }
 
-template <typename Body>
-void Loop(benchmark::State& state, Body body) {
-  for (auto _ : state) {
-    body();
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
-}
+// Each benchmark runs the operation and its peer in alternation (see paired.h).
+using tansel_bench::Paired;
 
 void BM_StrLength(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(StrLength(s)); });
-}
-void BM_Strlen(benchmark::State& state) {
-  const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(std::strlen(s)); });
+  Paired(
+      state, [&] { benchmark::DoNotOptimize(StrLength(s)); },
+      [&] { benchmark::DoNotOptimize(std::strlen(s)); });
 }
 
 void BM_StrCopy(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] { StrCopy(g_destination, s); });
+  Paired(
+      state, [&] { StrCopy(g_destination, s); }, [&] { std::strcpy(g_destination, s); });
 }
-void BM_Strcpy(benchmark::State& state) {
-  const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] { std::strcpy(g_destination, s); });
-}
-void BM_Memcpy(benchmark::State& state) {
+// memcpy is told the length: the floor for any copy of a string.
+void BM_StrCopyMemcpy(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
   size_t size = static_cast<size_t>(state.range(0)) + 1;
-  Loop(state, [&] { std::memcpy(g_destination, s, size); });
+  Paired(
+      state, [&] { StrCopy(g_destination, s); }, [&] { std::memcpy(g_destination, s, size); });
 }
 
 void BM_StrCopyN(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
   int size = static_cast<int>(state.range(0)) + 1;
-  Loop(state, [&] { benchmark::DoNotOptimize(StrCopyN(g_destination, s, size)); });
-}
-void BM_Strncpy(benchmark::State& state) {
-  const char* s = Opaque(Text(state.range(0)).c_str());
-  size_t size = static_cast<size_t>(state.range(0)) + 1;
-  Loop(state, [&] { std::strncpy(g_destination, s, size); });
+  Paired(
+      state, [&] { benchmark::DoNotOptimize(StrCopyN(g_destination, s, size)); },
+      [&] { std::strncpy(g_destination, s, static_cast<size_t>(size)); });
 }
 
 void BM_StrAppend(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] {
-    g_destination[0] = 0;
-    benchmark::DoNotOptimize(StrAppend(g_destination, s));
-  });
-}
-void BM_Strcat(benchmark::State& state) {
-  const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] {
-    g_destination[0] = 0;
-    std::strcat(g_destination, s);
-  });
+  Paired(
+      state,
+      [&] {
+        g_destination[0] = 0;
+        benchmark::DoNotOptimize(StrAppend(g_destination, s));
+      },
+      [&] {
+        g_destination[0] = 0;
+        std::strcat(g_destination, s);
+      });
 }
 
 void BM_StrAppendN(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
   int size = static_cast<int>(state.range(0)) + 1;
-  Loop(state, [&] {
-    g_destination[0] = 0;
-    benchmark::DoNotOptimize(StrAppendN(g_destination, s, size));
-  });
-}
-void BM_Strncat(benchmark::State& state) {
-  const char* s = Opaque(Text(state.range(0)).c_str());
-  size_t size = static_cast<size_t>(state.range(0));
-  Loop(state, [&] {
-    g_destination[0] = 0;
-    std::strncat(g_destination, s, size);
-  });
+  Paired(
+      state,
+      [&] {
+        g_destination[0] = 0;
+        benchmark::DoNotOptimize(StrAppendN(g_destination, s, size));
+      },
+      [&] {
+        g_destination[0] = 0;
+        std::strncat(g_destination, s, static_cast<size_t>(size) - 1);
+      });
 }
 
-template <int (*Compare)(const char*, const char*), bool kMixCase>
+int Strcmp(const char* a, const char* b) {
+  return std::strcmp(a, b);
+}
+
+template <int (*Compare)(const char*, const char*), int (*Peer)(const char*, const char*),
+          bool kMixCase>
 void BM_Compare(benchmark::State& state) {
   const std::string& text = Text(state.range(0));
   std::string other = Variant(text, kMixCase);
   const char* a = Opaque(text.c_str());
   const char* b = Opaque(other.c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(Compare(a, b)); });
+  Paired(
+      state, [&] { benchmark::DoNotOptimize(Compare(a, b)); },
+      [&] { benchmark::DoNotOptimize(Peer(a, b)); });
 }
 
 void BM_StrFindChar(benchmark::State& state) {
   const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(StrFindChar(s, '#')); });
-}
-void BM_Strchr(benchmark::State& state) {
-  const char* s = Opaque(Text(state.range(0)).c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(std::strchr(s, '#')); });
+  Paired(
+      state, [&] { benchmark::DoNotOptimize(StrFindChar(s, '#')); },
+      [&] { benchmark::DoNotOptimize(std::strchr(s, '#')); });
 }
 
 // The needle: the last word of the text and its closing '#'.
@@ -150,49 +141,35 @@ void BM_StrFind(benchmark::State& state) {
   std::string needle = Needle(text);
   const char* s = Opaque(text.c_str());
   const char* n = Opaque(needle.c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(StrFind(s, n)); });
+  Paired(
+      state, [&] { benchmark::DoNotOptimize(StrFind(s, n)); },
+      [&] { benchmark::DoNotOptimize(std::strstr(s, n)); });
 }
-void BM_Strstr(benchmark::State& state) {
+void BM_StrFindMemmem(benchmark::State& state) {
   const std::string& text = Text(state.range(0));
   std::string needle = Needle(text);
   const char* s = Opaque(text.c_str());
   const char* n = Opaque(needle.c_str());
-  Loop(state, [&] { benchmark::DoNotOptimize(std::strstr(s, n)); });
-}
-void BM_Memmem(benchmark::State& state) {
-  const std::string& text = Text(state.range(0));
-  std::string needle = Needle(text);
-  Loop(state, [&] {
-    benchmark::DoNotOptimize(memmem(text.data(), text.size(), needle.data(), needle.size()));
-  });
-}
-
-int Strcmp(const char* a, const char* b) {
-  return std::strcmp(a, b);
+  Paired(
+      state, [&] { benchmark::DoNotOptimize(StrFind(s, n)); },
+      [&] {
+        benchmark::DoNotOptimize(memmem(text.data(), text.size(), needle.data(), needle.size()));
+      });
 }
 
 #define TANSEL_STRING_BENCH(function, name) \
   BENCHMARK(function)->Name(name)->Arg(16)->Arg(256)->Arg(kMaxSize)
 
-TANSEL_STRING_BENCH(BM_StrLength, "StrLength");
-TANSEL_STRING_BENCH(BM_Strlen, "StrLength=strlen");
-TANSEL_STRING_BENCH(BM_StrCopy, "StrCopy");
-TANSEL_STRING_BENCH(BM_Strcpy, "StrCopy=strcpy");
-TANSEL_STRING_BENCH(BM_Memcpy, "StrCopy=memcpy");
-TANSEL_STRING_BENCH(BM_StrCopyN, "StrCopyN");
-TANSEL_STRING_BENCH(BM_Strncpy, "StrCopyN=strncpy");
-TANSEL_STRING_BENCH(BM_StrAppend, "StrAppend");
-TANSEL_STRING_BENCH(BM_Strcat, "StrAppend=strcat");
-TANSEL_STRING_BENCH(BM_StrAppendN, "StrAppendN");
-TANSEL_STRING_BENCH(BM_Strncat, "StrAppendN=strncat");
-TANSEL_STRING_BENCH((BM_Compare<StrCompare, false>), "StrCompare");
-TANSEL_STRING_BENCH((BM_Compare<Strcmp, false>), "StrCompare=strcmp");
-TANSEL_STRING_BENCH((BM_Compare<StrICompare, true>), "StrICompare");
-TANSEL_STRING_BENCH((BM_Compare<strcasecmp, true>), "StrICompare=strcasecmp");
-TANSEL_STRING_BENCH(BM_StrFindChar, "StrFindChar");
-TANSEL_STRING_BENCH(BM_Strchr, "StrFindChar=strchr");
-TANSEL_STRING_BENCH(BM_StrFind, "StrFind");
-TANSEL_STRING_BENCH(BM_Strstr, "StrFind=strstr");
-TANSEL_STRING_BENCH(BM_Memmem, "StrFind=memmem");
+TANSEL_STRING_BENCH(BM_StrLength, "StrLength=strlen");
+TANSEL_STRING_BENCH(BM_StrCopy, "StrCopy=strcpy");
+TANSEL_STRING_BENCH(BM_StrCopyMemcpy, "StrCopy=memcpy");
+TANSEL_STRING_BENCH(BM_StrCopyN, "StrCopyN=strncpy");
+TANSEL_STRING_BENCH(BM_StrAppend, "StrAppend=strcat");
+TANSEL_STRING_BENCH(BM_StrAppendN, "StrAppendN=strncat");
+TANSEL_STRING_BENCH((BM_Compare<StrCompare, Strcmp, false>), "StrCompare=strcmp");
+TANSEL_STRING_BENCH((BM_Compare<StrICompare, strcasecmp, true>), "StrICompare=strcasecmp");
+TANSEL_STRING_BENCH(BM_StrFindChar, "StrFindChar=strchr");
+TANSEL_STRING_BENCH(BM_StrFind, "StrFind=strstr");
+TANSEL_STRING_BENCH(BM_StrFindMemmem, "StrFind=memmem");
 
 }  // namespace

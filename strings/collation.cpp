@@ -64,8 +64,10 @@ CollatorSlot g_charCollator;       // secondary, for single characters
 CollatorSlot g_secondaryCollator;  // secondary, normalising
 CollatorSlot g_tertiaryCollator;   // tertiary, normalising
 
-int Sign(UCollationResult result) {
-  return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
+// ICU's results are the signs themselves.
+static_assert(UCOL_LESS == -1 && UCOL_EQUAL == 0 && UCOL_GREATER == 1);
+inline int Sign(UCollationResult result) {
+  return static_cast<int>(result);
 }
 
 // Text that is not valid UTF-8 converts to "???" before it is compared, as everywhere else in the
