@@ -81,11 +81,26 @@ inline const char* ComparableOf(const char* s) {
   return length >= 0 ? s : "???";
 }
 
-int CollateStrings(UCollator* collator, const char* a, const char* b) {
-  if (collator == nullptr) return 0;
+// ICU's comparison of what a and b compare as; 0 when it fails.
+[[gnu::noinline]] int CollateComparable(UCollator* collator, const char* a, const char* b) {
   UErrorCode error = U_ZERO_ERROR;
   UCollationResult result =
       ucol_strcollUTF8(collator, ComparableOf(a), -1, ComparableOf(b), -1, &error);
+  return U_FAILURE(error) ? 0 : Sign(result);
+}
+
+// Two short valid words, the daily bread, go to ICU from a function that keeps nothing across the
+// call but the error code; everything else takes the general road.
+int CollateStrings(UCollator* collator, const char* a, const char* b) {
+  if (collator == nullptr) return 0;
+  auto* ua = reinterpret_cast<const unsigned char*>(a);
+  auto* ub = reinterpret_cast<const unsigned char*>(b);
+  if (a == nullptr || b == nullptr || ShortValidLength(ua) < 0 || ShortValidLength(ub) < 0)
+      [[unlikely]] {
+    return CollateComparable(collator, a, b);
+  }
+  UErrorCode error = U_ZERO_ERROR;
+  UCollationResult result = ucol_strcollUTF8(collator, a, -1, b, -1, &error);
   return U_FAILURE(error) ? 0 : Sign(result);
 }
 
@@ -101,12 +116,31 @@ int Utf8CharCompare(const char* a, const char* b) {
   return Sign(ucol_strcoll(collator, left, -1, right, -1));
 }
 
+namespace {
+
+// Opens slot's collator, then compares: apart from the comparison itself, so that the kept
+// collator's road calls nothing else.
+[[gnu::noinline]] int OpenThenCollate(CollatorSlot& slot, UCollationStrength strength,
+                                      const char* a, const char* b) {
+  return CollateStrings(OpenCollator(slot, strength, true), a, b);
+}
+
+inline int CollateWith(CollatorSlot& slot, UCollationStrength strength, const char* a,
+                       const char* b) {
+  if (slot.collator == nullptr || slot.localeChanges != g_localeChanges) [[unlikely]] {
+    return OpenThenCollate(slot, strength, a, b);
+  }
+  return CollateStrings(slot.collator, a, b);
+}
+
+}  // namespace
+
 int Utf8CollateTertiary(const char* a, const char* b) {
-  return CollateStrings(CachedCollator(g_tertiaryCollator, UCOL_TERTIARY, true), a, b);
+  return CollateWith(g_tertiaryCollator, UCOL_TERTIARY, a, b);
 }
 
 int Utf8CollateSecondary(const char* a, const char* b) {
-  return CollateStrings(CachedCollator(g_secondaryCollator, UCOL_SECONDARY, true), a, b);
+  return CollateWith(g_secondaryCollator, UCOL_SECONDARY, a, b);
 }
 
 int Utf8SetDefaultLocale(const char* locale) {
