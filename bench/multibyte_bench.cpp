@@ -1,7 +1,7 @@
 // The multibyte-safe copy, cut and search over 4 KiB of text in each dialog encoding beside memcpy
 // and memmem on the same bytes: mostly-ASCII words with a share of two- or three-byte characters,
-// and text with no ASCII at all. Names pair the library with its peer for scripts/bench
-// ("MbFind/shift-jis.ascii/4096" beside "MbFind=memmem/shift-jis.ascii/4096").
+// and text with no ASCII at all. Each is measured in alternation with its peer and named after
+// both ("MbFind=memmem/shift-jis.ascii/4096").
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/paired.h"
 #include "encoding/dialog_encoding.h"
 #include "strings/multibyte.h"
 #include "strings/utf8.h"
@@ -76,52 +77,41 @@ std::vector<Case>& Cases() {
 
 char g_buffer[kTextSize + 64];
 
+// Each operation in alternation with its peer (see paired.h): memcpy of the same bytes for the
+// copies and cuts, memmem for the search.
 void BM_MbCopyN(benchmark::State& state, const Case* c) {
   int size = static_cast<int>(c->text.size()) - 1;  // a cut near the end, never at it
   const char* src = c->text.c_str();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(MbCopyN(g_buffer, src, size, c->enc));
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
+  benchmark::DoNotOptimize(src);
+  tansel_bench::Paired(
+      state, [&] { benchmark::DoNotOptimize(MbCopyN(g_buffer, src, size, c->enc)); },
+      [&] { std::memcpy(g_buffer, src, static_cast<size_t>(size)); });
 }
 
 void BM_MbTruncate(benchmark::State& state, const Case* c) {
   std::memcpy(g_buffer, c->text.c_str(), c->text.size() + 1);
   int n = static_cast<int>(c->text.size()) - 1;
-  const char* tail = c->text.c_str() + n - 4;
-  for (auto _ : state) {
-    MbTruncate(g_buffer, n, c->enc);
-    benchmark::ClobberMemory();
-    std::memcpy(g_buffer + n - 4, tail, 4);  // undo the cut for the next round
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * n);
-}
-
-void BM_Memcpy(benchmark::State& state, const Case* c) {
-  size_t size = c->text.size() - 1;
   const char* src = c->text.c_str();
+  const char* tail = src + n - 4;
   benchmark::DoNotOptimize(src);
-  for (auto _ : state) {
-    std::memcpy(g_buffer, src, size);
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+  tansel_bench::Paired(
+      state,
+      [&] {
+        MbTruncate(g_buffer, n, c->enc);
+        benchmark::ClobberMemory();
+        std::memcpy(g_buffer + n - 4, tail, 4);  // undo the cut for the next round
+      },
+      [&] { std::memcpy(g_buffer, src, static_cast<size_t>(n)); });
 }
 
 void BM_MbFind(benchmark::State& state, const Case* c) {
-  const char* text = c->text.c_str();
-  const char* needle = c->needle.c_str();
-  for (auto _ : state) benchmark::DoNotOptimize(MbFind(text, needle, c->enc));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c->text.size()));
-}
-
-void BM_Memmem(benchmark::State& state, const Case* c) {
   const std::string& text = c->text;
   const std::string& needle = c->needle;
-  for (auto _ : state)
-    benchmark::DoNotOptimize(memmem(text.data(), text.size(), needle.data(), needle.size()));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  tansel_bench::Paired(
+      state, [&] { benchmark::DoNotOptimize(MbFind(text.c_str(), needle.c_str(), c->enc)); },
+      [&] {
+        benchmark::DoNotOptimize(memmem(text.data(), text.size(), needle.data(), needle.size()));
+      });
 }
 
 const bool kRegistered = [] {
@@ -137,12 +127,9 @@ const bool kRegistered = [] {
     for (bool ascii : {true, false}) Cases().push_back(MakeCase(e.enc, e.name, ascii));
   for (const Case& c : Cases()) {
     std::string suffix = std::string("/") + c.name + (c.ascii ? ".ascii" : ".wide") + "/4096";
-    benchmark::RegisterBenchmark(("MbCopyN" + suffix).c_str(), BM_MbCopyN, &c);
-    benchmark::RegisterBenchmark(("MbCopyN=memcpy" + suffix).c_str(), BM_Memcpy, &c);
-    benchmark::RegisterBenchmark(("MbTruncate" + suffix).c_str(), BM_MbTruncate, &c);
-    benchmark::RegisterBenchmark(("MbTruncate=memcpy" + suffix).c_str(), BM_Memcpy, &c);
-    benchmark::RegisterBenchmark(("MbFind" + suffix).c_str(), BM_MbFind, &c);
-    benchmark::RegisterBenchmark(("MbFind=memmem" + suffix).c_str(), BM_Memmem, &c);
+    benchmark::RegisterBenchmark(("MbCopyN=memcpy" + suffix).c_str(), BM_MbCopyN, &c);
+    benchmark::RegisterBenchmark(("MbTruncate=memcpy" + suffix).c_str(), BM_MbTruncate, &c);
+    benchmark::RegisterBenchmark(("MbFind=memmem" + suffix).c_str(), BM_MbFind, &c);
   }
   return true;
 }();
