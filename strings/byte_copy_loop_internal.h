@@ -144,15 +144,16 @@ TANSEL_COPY_TARGET size_t CopyBlocks(char* dst, const char* src, size_t bound, T
 // are (all of them when the result is bound). Reads aligned blocks, which never reach into
 // another page: the one around s (its lanes before s left out), then four at a time where the
 // page holds them, else one.
+//
+// LengthWithinBlocksFrom goes on from s + start, a block boundary (start <= bound), where the bytes
+// before hold no terminator and track has seen them.
 template <typename Blocks, typename Track>
-TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track& track) {
+TANSEL_COPY_TARGET size_t LengthWithinBlocksFrom(const char* s, size_t bound, size_t start,
+                                                 Track& track) {
   constexpr size_t kWidth = Blocks::kWidth;
-  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
-  auto x = Blocks::Load(s - misaligned);
-  size_t n = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
-  track.Part(0, x, misaligned, n);
-  if (n < kWidth - misaligned) return n;
-  size_t i = n;
+  decltype(Blocks::Load(s)) x;
+  size_t n;
+  size_t i = start;
   while (bound - i >= kWidth) {
     if (bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth) {
       auto x0 = Blocks::Load(s + i);
@@ -175,6 +176,17 @@ TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track&
   n = std::min(Blocks::FirstZero(x, 0), bound - i);
   track.Part(i, x, 0, n);
   return i + n;
+}
+
+template <typename Blocks, typename Track>
+TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track& track) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
+  auto x = Blocks::Load(s - misaligned);
+  size_t n = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
+  track.Part(0, x, misaligned, n);
+  if (n < kWidth - misaligned) return n;
+  return LengthWithinBlocksFrom<Blocks>(s, bound, n, track);
 }
 
 // Where the first zero lies in the four blocks at p, or 4 * kWidth when they hold none.

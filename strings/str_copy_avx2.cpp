@@ -155,18 +155,96 @@ struct WideRunTrack {
   }
 };
 
+// Whether four blocks hold a byte outside r's one range, a terminator included (it lies below the
+// range): their smallest byte below its first or their largest above its last. The zero test of
+// the copy's four blocks comes with it, so a long run costs little more than a plain copy.
+struct WideQuadTest {
+  __m256i first, last;
+
+  TANSEL_AVX2 explicit WideQuadTest(const PairRanges& r)
+      : first(_mm256_set1_epi8(static_cast<char>(r.first[0]))),
+        last(_mm256_set1_epi8(static_cast<char>(r.last[0]))) {}
+
+  TANSEL_AVX2 bool Outside(__m256i least, __m256i most) const {
+    __m256i out = _mm256_or_si256(_mm256_subs_epu8(first, least), _mm256_subs_epu8(most, last));
+    return _mm256_testz_si256(out, out) == 0;
+  }
+};
+
+TANSEL_AVX2 __m256i Least4(__m256i x0, __m256i x1, __m256i x2, __m256i x3) {
+  return _mm256_min_epu8(_mm256_min_epu8(x0, x1), _mm256_min_epu8(x2, x3));
+}
+TANSEL_AVX2 __m256i Most4(__m256i x0, __m256i x1, __m256i x2, __m256i x3) {
+  return _mm256_max_epu8(_mm256_max_epu8(x0, x1), _mm256_max_epu8(x2, x3));
+}
+
+// The copy that notes the run: aligned runs of four blocks up to the page end or the bound, each
+// tested once for a byte outside the range; the shared loop, tracking every block, takes the
+// first block, the four blocks that hold the terminator, and the rest.
 TANSEL_AVX2 int CopyWideNotingRun(char* dst, const char* src, size_t bound, const PairRanges& r,
                                   size_t* run) {
+  using Blocks = WideCopyBlocks;
+  constexpr size_t kWidth = Blocks::kWidth;
   WideRunTrack track(r);
-  size_t n = CopyBlocks<WideCopyBlocks>(dst, src, bound, track);
+  size_t i = 0;
+  size_t page = PageRest(src);
+  if (page >= kWidth && bound >= kWidth) {
+    __m256i x = Blocks::Load(src);
+    if (!Blocks::HasZero(x)) {
+      Blocks::Store(dst, x);
+      track.Whole(0, x);
+      i = kWidth - (reinterpret_cast<uintptr_t>(src) & (kWidth - 1));
+      const WideQuadTest test(r);
+      for (size_t end = std::min(page, bound); end - i >= 4 * kWidth; i += 4 * kWidth) {
+        auto x0 = Blocks::Load(src + i);
+        auto x1 = Blocks::Load(src + i + kWidth);
+        auto x2 = Blocks::Load(src + i + 2 * kWidth);
+        auto x3 = Blocks::Load(src + i + 3 * kWidth);
+        __m256i least = Least4(x0, x1, x2, x3);
+        if (test.Outside(least, Most4(x0, x1, x2, x3))) {
+          if (Blocks::HasZero(least)) break;
+          track.run = i + 4 * kWidth;
+        }
+        Blocks::Store(dst + i, x0);
+        Blocks::Store(dst + i + kWidth, x1);
+        Blocks::Store(dst + i + 2 * kWidth, x2);
+        Blocks::Store(dst + i + 3 * kWidth, x3);
+      }
+    }
+  }
+  size_t n = CopyBlocksFrom<WideCopyBlocks>(dst, src, bound, i, track);
   *run = track.run;
   return static_cast<int>(n);
 }
 
+// The measuring pass that notes the run, in the same way: the aligned block around s, then aligned
+// runs of four blocks while the page and the bound hold them, then the shared loop.
 TANSEL_AVX2 size_t LengthWideNotingRun(const char* s, size_t bound, const PairRanges& r,
                                        size_t* run) {
+  using Blocks = WideCopyBlocks;
+  constexpr size_t kWidth = Blocks::kWidth;
   WideRunTrack track(r);
-  size_t n = LengthWithinBlocks<WideCopyBlocks>(s, bound, track);
+  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
+  auto x = Blocks::Load(s - misaligned);
+  size_t i = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
+  track.Part(0, x, misaligned, i);
+  if (i < kWidth - misaligned) {
+    *run = track.run;
+    return i;
+  }
+  const WideQuadTest test(r);
+  for (; bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth; i += 4 * kWidth) {
+    auto x0 = Blocks::Load(s + i);
+    auto x1 = Blocks::Load(s + i + kWidth);
+    auto x2 = Blocks::Load(s + i + 2 * kWidth);
+    auto x3 = Blocks::Load(s + i + 3 * kWidth);
+    __m256i least = Least4(x0, x1, x2, x3);
+    if (test.Outside(least, Most4(x0, x1, x2, x3))) {
+      if (Blocks::HasZero(least)) break;
+      track.run = i + 4 * kWidth;
+    }
+  }
+  size_t n = LengthWithinBlocksFrom<WideCopyBlocks>(s, bound, i, track);
   *run = track.run;
   return n;
 }
