@@ -324,9 +324,7 @@ uint64_t HexDigitLanes(uint32_t v) {
   x = ((x & 0xFFFF0000u) << 16) | (x & 0xFFFFu);
   x = ((x & 0x0000FF000000FF00ULL) << 8) | (x & 0x000000FF000000FFULL);
   x = ((x & 0x00F000F000F000F0ULL) << 4) | (x & 0x000F000F000F000FULL);
-  uint64_t reversed = 0;
-  for (int i = 0; i < 8; ++i) reversed |= ((x >> (8 * i)) & 0xFF) << (8 * (7 - i));
-  return reversed;
+  return __builtin_bswap64(x);  // the last digit is in the lowest byte so far
 }
 
 // The digit lanes as text: '0' to '9', then 'a' or 'A' on.
@@ -640,6 +638,33 @@ int FmtDecimalText(int value, char* out) {
   static_assert(sizeof text.bytes <= kFmtDecimalSize);
   std::memcpy(out, text.bytes, sizeof text.bytes);
   return text.length;
+}
+
+int FmtLoneIntegerText(const char* format, va_list* args, char* out) {
+  if (format[0] != '%') return -1;
+  FmtParsedSpec spec = FmtParseSpec(format);
+  bool isSigned = spec.letter == 'd' || spec.letter == 'i';
+  if (!isSigned && spec.letter != 'u' && spec.letter != 'x' && spec.letter != 'X') return -1;
+  Layout layout;
+  if (!spec.wellFormed || format[spec.length] != 0 || spec.stars != 0 || spec.hasPrecision ||
+      !DirectLayout(format, spec, 0, Kind::kInteger, &layout)) {
+    return -1;
+  }
+  bool negative = false;
+  uint64_t magnitude;
+  if (isSigned) {
+    int64_t value = TakeSigned(args, spec.size);
+    negative = value < 0;
+    magnitude = negative ? 0 - static_cast<uint64_t>(value) : value;
+  } else {
+    magnitude = TakeUnsigned(args, spec.size);
+  }
+  IntegerText text = IntegerTextOf(negative, magnitude, spec.letter, ZeroDigits(layout, negative));
+  if (layout.width <= text.length) {
+    std::memcpy(out, text.bytes, sizeof text.bytes);
+    return text.length;
+  }
+  return WriteField(out, layout, negative ? '-' : 0, text.bytes + negative, text.length - negative);
 }
 
 int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args, bool emptyPieces) {

@@ -13,6 +13,12 @@
 int FmtEngineOn(FmtSink sink, void* context, const char* format, va_list* args,
                 bool emptyPieces = true);
 
+// The text of a format that is one integer conversion ('d', 'i', 'u', 'x' or 'X' with no precision
+// and no '*', whose layout the engine writes itself) and nothing else, as the engine writes it,
+// at out (room for kFmtOutputSize bytes, not terminated): its length, the argument taken. -1 for
+// any other format, no argument taken.
+int FmtLoneIntegerText(const char* format, va_list* args, char* out);
+
 // value as "%d" prints it, at out (room for kFmtDecimalSize bytes, not terminated); its length.
 constexpr int kFmtDecimalSize = 24;
 int FmtDecimalText(int value, char* out);

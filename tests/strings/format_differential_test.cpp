@@ -372,27 +372,46 @@ TEST(FmtStringDifferential, DirectConversionsMatchSnprintfAtTheirEdges) {
   EXPECT_GE(diff.checked(), 5000);
 }
 
-// "%d" as the whole format, at every buffer size up to the text's own and past it, for the values
-// where the digits change in count or the sign takes the last byte.
+// One integer as the whole format ("%d", "%08x", "%-5u"), every flag, width and letter the engine
+// lays out itself and widths past that, at every buffer size up to the text's own and past it,
+// for the values where the digits change in count or the sign takes the last byte.
 TEST(FmtStringDifferential, AnIntegerAloneMatchesSnprintfAtEveryBufferSize) {
   const int kValues[] = {0,         -1,         7,        -7,        10,
                          -10,       9999999,    99999999, 100000000, -99999999,
                          123456789, -100000000, INT_MAX,  INT_MIN,   INT_MIN + 1};
-  for (int value : kValues) {
-    char expected[16];
-    int length = std::snprintf(expected, sizeof expected, "%d", value);
-    ASSERT_LT(length, 16);
-    for (int size = 1; size <= length + 2; ++size) {
-      SCOPED_TRACE(::testing::Message() << value << " in " << size << " bytes");
-      std::unique_ptr<char[]> bounded(new char[static_cast<size_t>(size)]);
-      std::memset(bounded.get(), '#', static_cast<size_t>(size));
-      int written = FmtStringN(bounded.get(), size, "%d", value);
-      EXPECT_EQ(written, length < size ? length : size - 1);
-      EXPECT_EQ(std::string(bounded.get()), std::string(expected, static_cast<size_t>(written)));
+  std::vector<std::string> formats;
+  for (const char* flags : {"", "0", "-", "-0", "0-", "00"})
+    for (const char* width : {"", "1", "5", "8", "12", "200", "1234"})
+      for (char letter : {'d', 'i', 'u', 'x', 'X'})
+        formats.push_back(std::string("%") + flags + width + letter);
+  for (const std::string& format : formats) {
+    bool isSigned = format.back() == 'd' || format.back() == 'i';
+    for (int value : kValues) {
+      auto print = [&](char* out, size_t size) {
+        return isSigned ? std::snprintf(out, size, format.c_str(), value)
+                        : std::snprintf(out, size, format.c_str(), static_cast<unsigned>(value));
+      };
+      int length = print(nullptr, 0);
+      std::vector<char> expected(static_cast<size_t>(length) + 1);
+      print(expected.data(), expected.size());
+      auto ours = [&](char* out, int size) {
+        return isSigned ? FmtStringN(out, size, format.c_str(), value)
+                        : FmtStringN(out, size, format.c_str(), static_cast<unsigned>(value));
+      };
+      for (int size = 1; size <= length + 2; size += size < 16 || size > length - 4 ? 1 : 97) {
+        SCOPED_TRACE(::testing::Message() << format << " " << value << " in " << size << " bytes");
+        std::vector<char> bounded(static_cast<size_t>(size), '#');
+        int written = ours(bounded.data(), size);
+        ASSERT_EQ(written, length < size ? length : size - 1);
+        ASSERT_EQ(std::string(bounded.data()), std::string(expected.data(), written));
+      }
+      std::vector<char> whole(static_cast<size_t>(length) + 8, '#');
+      int written = isSigned
+                        ? FmtString(whole.data(), format.c_str(), value)
+                        : FmtString(whole.data(), format.c_str(), static_cast<unsigned>(value));
+      ASSERT_EQ(written, length) << format << " " << value;
+      ASSERT_STREQ(whole.data(), expected.data()) << format << " " << value;
     }
-    char whole[16];
-    EXPECT_EQ(FmtString(whole, "%d", value), length);
-    EXPECT_STREQ(whole, expected);
   }
 }
 
