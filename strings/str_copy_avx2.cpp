@@ -155,9 +155,10 @@ struct WideRunTrack {
   }
 };
 
-// Whether four blocks hold a byte outside r's one range, a terminator included (it lies below the
-// range): their smallest byte below its first or their largest above its last. The zero test of
-// the copy's four blocks comes with it, so a long run costs little more than a plain copy.
+// Four blocks at a time for the passes that note the run: one test of the four for a byte outside
+// r's one range, a terminator included (it lies below the range), through their smallest byte
+// below its first or their largest above its last. The copy's zero test comes with it, so a long
+// run costs little more than a plain copy.
 struct WideQuadTest {
   __m256i first, last;
 
@@ -165,18 +166,20 @@ struct WideQuadTest {
       : first(_mm256_set1_epi8(static_cast<char>(r.first[0]))),
         last(_mm256_set1_epi8(static_cast<char>(r.last[0]))) {}
 
-  TANSEL_AVX2 bool Outside(__m256i least, __m256i most) const {
+  // Reads the four blocks at p (the bytes from offset i of the text) into x and notes them in
+  // track; false, noting nothing, when they hold the terminator.
+  TANSEL_AVX2 bool Take(const char* p, size_t i, WideRunTrack& track, __m256i x[4]) const {
+    constexpr size_t kWidth = WideCopyBlocks::kWidth;
+    for (size_t k = 0; k < 4; ++k) x[k] = WideCopyBlocks::Load(p + k * kWidth);
+    __m256i least = _mm256_min_epu8(_mm256_min_epu8(x[0], x[1]), _mm256_min_epu8(x[2], x[3]));
+    __m256i most = _mm256_max_epu8(_mm256_max_epu8(x[0], x[1]), _mm256_max_epu8(x[2], x[3]));
     __m256i out = _mm256_or_si256(_mm256_subs_epu8(first, least), _mm256_subs_epu8(most, last));
-    return _mm256_testz_si256(out, out) == 0;
+    if (_mm256_testz_si256(out, out) != 0) return true;
+    if (WideCopyBlocks::HasZero(least)) return false;
+    track.run = i + 4 * kWidth;
+    return true;
   }
 };
-
-TANSEL_AVX2 __m256i Least4(__m256i x0, __m256i x1, __m256i x2, __m256i x3) {
-  return _mm256_min_epu8(_mm256_min_epu8(x0, x1), _mm256_min_epu8(x2, x3));
-}
-TANSEL_AVX2 __m256i Most4(__m256i x0, __m256i x1, __m256i x2, __m256i x3) {
-  return _mm256_max_epu8(_mm256_max_epu8(x0, x1), _mm256_max_epu8(x2, x3));
-}
 
 // The copy that notes the run: aligned runs of four blocks up to the page end or the bound, each
 // tested once for a byte outside the range; the shared loop, tracking every block, takes the
@@ -195,20 +198,10 @@ TANSEL_AVX2 int CopyWideNotingRun(char* dst, const char* src, size_t bound, cons
       track.Whole(0, x);
       i = kWidth - (reinterpret_cast<uintptr_t>(src) & (kWidth - 1));
       const WideQuadTest test(r);
+      __m256i quad[4];
       for (size_t end = std::min(page, bound); end - i >= 4 * kWidth; i += 4 * kWidth) {
-        auto x0 = Blocks::Load(src + i);
-        auto x1 = Blocks::Load(src + i + kWidth);
-        auto x2 = Blocks::Load(src + i + 2 * kWidth);
-        auto x3 = Blocks::Load(src + i + 3 * kWidth);
-        __m256i least = Least4(x0, x1, x2, x3);
-        if (test.Outside(least, Most4(x0, x1, x2, x3))) {
-          if (Blocks::HasZero(least)) break;
-          track.run = i + 4 * kWidth;
-        }
-        Blocks::Store(dst + i, x0);
-        Blocks::Store(dst + i + kWidth, x1);
-        Blocks::Store(dst + i + 2 * kWidth, x2);
-        Blocks::Store(dst + i + 3 * kWidth, x3);
+        if (!test.Take(src + i, i, track, quad)) break;
+        for (size_t k = 0; k < 4; ++k) Blocks::Store(dst + i + k * kWidth, quad[k]);
       }
     }
   }
@@ -233,16 +226,9 @@ TANSEL_AVX2 size_t LengthWideNotingRun(const char* s, size_t bound, const PairRa
     return i;
   }
   const WideQuadTest test(r);
+  __m256i quad[4];
   for (; bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth; i += 4 * kWidth) {
-    auto x0 = Blocks::Load(s + i);
-    auto x1 = Blocks::Load(s + i + kWidth);
-    auto x2 = Blocks::Load(s + i + 2 * kWidth);
-    auto x3 = Blocks::Load(s + i + 3 * kWidth);
-    __m256i least = Least4(x0, x1, x2, x3);
-    if (test.Outside(least, Most4(x0, x1, x2, x3))) {
-      if (Blocks::HasZero(least)) break;
-      track.run = i + 4 * kWidth;
-    }
+    if (!test.Take(s + i, i, track, quad)) break;
   }
   size_t n = LengthWithinBlocksFrom<WideCopyBlocks>(s, bound, i, track);
   *run = track.run;
