@@ -42,12 +42,13 @@ double Median(std::vector<double> values) {
          2;
 }
 
-// The median of the rounds' ratios: library and peer times of the same round go together.
-double RatioOfRounds(const std::vector<double>& library, const std::vector<double>& peer) {
+// The rounds' ratios: library and peer times of the same round go together.
+std::vector<double> RatiosOfRounds(const std::vector<double>& library,
+                                   const std::vector<double>& peer) {
   std::vector<double> ratios;
   for (size_t i = 0; i < library.size() && i < peer.size(); ++i)
     ratios.push_back(library[i] / peer[i]);
-  return Median(ratios);
+  return ratios;
 }
 
 double Nanoseconds(const nlohmann::json& run) {
@@ -126,17 +127,22 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::printf("%-22s %-26s %12s %12s  %-18s %6s\n", "operation", "size", "library", "peer",
-              "(peer)", "ratio");
+  // The rounds' lowest and highest ratio beside the median show how far the machine swayed.
+  std::printf("%-22s %-26s %12s %12s  %-18s %6s  %s\n", "operation", "size", "library", "peer",
+              "(peer)", "ratio", "rounds");
   for (const std::string& key : order) {
     const std::vector<double>& library = libraries[key];
     for (auto it = peers.lower_bound(key + "="); it != peers.end(); ++it) {
       const Row& row = it->second;
       if (row.operation + "/" + row.size != key) break;
-      std::printf("%-22s %-26s %12s %12s  %-18s %6.2f\n", row.operation.c_str(), row.size.c_str(),
-                  Duration(Median(library)).c_str(), Duration(Median(row.times)).c_str(),
-                  row.peer.c_str(),
-                  row.ratios.empty() ? RatioOfRounds(library, row.times) : Median(row.ratios));
+      std::vector<double> ratios =
+          row.ratios.empty() ? RatiosOfRounds(library, row.times) : row.ratios;
+      if (ratios.empty()) continue;  // the library's side was not measured in this run
+      std::printf("%-22s %-26s %12s %12s  %-18s %6.2f  %.2f-%.2f\n", row.operation.c_str(),
+                  row.size.c_str(), Duration(Median(library)).c_str(),
+                  Duration(Median(row.times)).c_str(), row.peer.c_str(), Median(ratios),
+                  *std::min_element(ratios.begin(), ratios.end()),
+                  *std::max_element(ratios.begin(), ratios.end()));
     }
   }
   for (const std::string& key : order) {
