@@ -22,7 +22,8 @@ int StrLength(const char* s);
 int StrLengthN(const char* s, int max);
 // Copies src and its terminator to dst; null src empties dst.
 void StrCopy(char* dst, const char* src);
-// Copies at most size-1 bytes of src and terminates; returns the bytes copied.
+// Copies at most size-1 bytes of src and terminates; returns the bytes copied. src needs no
+// terminator within those bytes: nothing past them is read.
 int StrCopyN(char* dst, const char* src, int size);
 // Cuts s at index n; an n outside the string (negative or past its end) changes nothing.
 void StrTruncate(char* s, int n);
@@ -31,7 +32,7 @@ void StrTruncate(char* s, int n);
 
 // Appends all of src.
 int StrAppend(char* dst, const char* src);
-// Appends bytes of src while dst holds fewer than size-1 bytes.
+// Appends bytes of src while dst holds fewer than size-1 bytes; src is read no further.
 int StrAppendN(char* dst, const char* src, int size);
 // Appends at most maxCopy bytes of src, the total bounded by size; a dst already holding size-1 or
 // more bytes is cut to size-1, and size 1 empties dst.
