@@ -23,7 +23,7 @@ int StrLengthN(const char* s, int max);
 // Copies src and its terminator to dst; null src empties dst.
 void StrCopy(char* dst, const char* src);
 // Copies at most size-1 bytes of src and terminates; returns the bytes copied. src needs no
-// terminator within those bytes: nothing past them is read.
+// terminator within those bytes (a field filled to its end will do).
 int StrCopyN(char* dst, const char* src, int size);
 // Cuts s at index n; an n outside the string (negative or past its end) changes nothing.
 void StrTruncate(char* s, int n);
@@ -32,7 +32,8 @@ void StrTruncate(char* s, int n);
 
 // Appends all of src.
 int StrAppend(char* dst, const char* src);
-// Appends bytes of src while dst holds fewer than size-1 bytes; src is read no further.
+// Appends bytes of src while dst holds fewer than size-1 bytes; src needs no terminator within
+// the bytes appended.
 int StrAppendN(char* dst, const char* src, int size);
 // Appends at most maxCopy bytes of src, the total bounded by size; a dst already holding size-1 or
 // more bytes is cut to size-1, and size 1 empties dst.
