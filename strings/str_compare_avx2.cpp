@@ -128,9 +128,12 @@ struct WideBlocks {
 // (its first lanes compared before); when it shows both strings going on, b's next page holds
 // their next bytes, and the crossing block is read whole. Only where that block would start
 // before the strings does the shared loop take over.
+//
+// It starts on a cache line, and a short string's road (the first block, then the stop) runs
+// straight through: linked where it fell, the 16-byte comparison ran from 1.0 to 1.6 times strcmp.
 template <bool folded>
-TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWide(const char* sa,
-                                                                    const char* sb) {
+TANSEL_AVX2 __attribute__((aligned(64), no_sanitize("address"))) int CompareWide(const char* sa,
+                                                                                 const char* sb) {
   using Blocks = WideBlocks<folded>;
   auto* a = reinterpret_cast<const unsigned char*>(sa);
   auto* b = reinterpret_cast<const unsigned char*>(sb);
@@ -139,11 +142,12 @@ TANSEL_AVX2 __attribute__((no_sanitize("address"))) int CompareWide(const char* 
   // themselves decide.
   if (((reinterpret_cast<uintptr_t>(a) | reinterpret_cast<uintptr_t>(b)) & (kPage - 1)) >
           kPage - kWide &&
-      std::min(PageRest(a), PageRest(b)) < kWide)
+      std::min(PageRest(a), PageRest(b)) < kWide) [[unlikely]] {
     return CompareBlocksFrom<Blocks>(sa, sb, INT64_MAX, 0);
+  }
   size_t i;
   uint32_t stops = Blocks::Stops(Blocks::Load(a), Blocks::Load(b));
-  if (stops != 0) {
+  if (stops != 0) [[likely]] {
     i = static_cast<uint32_t>(std::countr_zero(stops));
   } else {
     i = kWide - (reinterpret_cast<uintptr_t>(a) & (kWide - 1));
