@@ -322,7 +322,9 @@ TEST_P(MultibyteProperties, LongTextsCutAndSearchAtBoundaries) {
           auto copy = Block("", size);
           int copied = MbCopyN(copy.get(), s.bytes.c_str(), size, enc);
           EXPECT_EQ(copied, size < 1 ? 0 : s.Cut(size - 1)) << size;
-          if (size > 0) EXPECT_EQ(std::string(copy.get()), s.bytes.substr(0, copied)) << size;
+          if (size > 0) {
+            EXPECT_EQ(std::string(copy.get()), s.bytes.substr(0, copied)) << size;
+          }
           auto cut = Block(s.bytes, 0);
           MbTruncate(cut.get(), size, enc);
           EXPECT_EQ(static_cast<int>(std::strlen(cut.get())), size >= length ? length : s.Cut(size))
@@ -402,10 +404,7 @@ TEST(DoubleByteRuns, CutsMatchSteppingFromTheStart) {
 // block is read past the page end, every cut of MbCopyN and MbTruncate matches stepping from the
 // start, and nothing past the size (or the cut) is written.
 TEST(DoubleByteRuns, CopiesBelowTheTextAroundPageEnds) {
-  struct Page {
-    char* end;
-    ~Page() { TestFreeGuardedPage(end); }
-  } page{TestGuardedPage()};
+  GuardedPage page;
   ASSERT_NE(page.end, nullptr);
   PageBuffer pages;
   for (int enc = 1; enc <= 4; ++enc) {

@@ -238,10 +238,7 @@ TEST(ByteStringDifferential, ComparisonsAroundPageEnds) {
 // at every distance from that end: a block read past the page end faults, and the results match
 // the byte loop. Bytes between a terminator and the page end are random.
 TEST(ByteStringDifferential, ComparisonsBesideAnUnreadablePage) {
-  struct Pages {
-    char* end;
-    ~Pages() { TestFreeGuardedPage(end); }
-  } pageA{TestGuardedPage()}, pageB{TestGuardedPage()};
+  GuardedPage pageA, pageB;
   char* endA = pageA.end;
   char* endB = pageB.end;
   ASSERT_NE(endA, nullptr);
@@ -355,10 +352,7 @@ TEST(ByteStringDifferential, CopiesAroundPageEndsAndOverlapping) {
 // past the page end faults. Then the same texts copied within their page to a destination below or
 // above them, overlapping or not, bounded or not: the result is memmove's.
 TEST(ByteStringDifferential, CopiesBesideAnUnreadablePage) {
-  struct Page {
-    char* end;
-    ~Page() { TestFreeGuardedPage(end); }
-  } page{TestGuardedPage()};
+  GuardedPage page;
   char* end = page.end;
   ASSERT_NE(end, nullptr);
   std::mt19937 rng(0x9A6E);
@@ -429,10 +423,7 @@ TEST(ByteStringDifferential, CopiesBesideAnUnreadablePage) {
 // A field with no terminator that fills its page up to an unreadable one, copied, appended and
 // compared with a bound that ends at the page end: nothing past the bound is read.
 TEST(ByteStringDifferential, BoundsThatEndAtAPageEndReadNoFurther) {
-  struct Page {
-    char* end;
-    ~Page() { TestFreeGuardedPage(end); }
-  } page{TestGuardedPage()};
+  GuardedPage page;
   char* end = page.end;
   ASSERT_NE(end, nullptr);
   std::mt19937 rng(0x5EA1);

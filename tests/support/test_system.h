@@ -22,3 +22,12 @@ CommandRun TestRunCommand(const std::string& command);
 // may be read and written, a read of the byte at it faults. Freed with TestFreeGuardedPage.
 char* TestGuardedPage();
 void TestFreeGuardedPage(char* end);
+
+// A guarded page for one test, given back when the test ends.
+struct GuardedPage {
+  char* end = TestGuardedPage();  // null when the system gave none
+  GuardedPage() = default;
+  GuardedPage(const GuardedPage&) = delete;
+  GuardedPage& operator=(const GuardedPage&) = delete;
+  ~GuardedPage() { TestFreeGuardedPage(end); }
+};
