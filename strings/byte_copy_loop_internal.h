@@ -53,6 +53,36 @@ TANSEL_COPY_TARGET inline size_t FinishCopy(char* dst, const char* src, size_t i
   return i + n;
 }
 
+// Reads the four blocks at p (their page holds them) into x0 to x3; the first zero lane among them,
+// or 4 * kWidth when they hold none. (Four variables, not an array: an array would live on the
+// stack.)
+template <typename Blocks, typename Block>
+TANSEL_COPY_TARGET inline size_t LoadFourBlocks(const char* p, Block& x0, Block& x1, Block& x2,
+                                                Block& x3) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  x0 = Blocks::Load(p);
+  x1 = Blocks::Load(p + kWidth);
+  x2 = Blocks::Load(p + 2 * kWidth);
+  x3 = Blocks::Load(p + 3 * kWidth);
+  if (!Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3)))) return 4 * kWidth;
+  return Blocks::FirstZero4(x0, x1, x2, x3);
+}
+
+// Ends a copy whose terminator lies at src + i + k, in the four blocks x0 to x3 read from src + i:
+// the blocks before the terminator's own are stored whole, then the block that ends at the
+// terminator, read before any store (it starts at src or later: i + k >= kWidth - 1).
+template <typename Blocks, typename Block>
+TANSEL_COPY_TARGET inline size_t EndInFourBlocks(char* dst, const char* src, size_t i, size_t k,
+                                                 Block x0, Block x1, Block x2) {
+  constexpr size_t kWidth = Blocks::kWidth;
+  auto last = Blocks::Load(src + i + k + 1 - kWidth);
+  if (k >= kWidth) Blocks::Store(dst + i, x0);
+  if (k >= 2 * kWidth) Blocks::Store(dst + i + kWidth, x1);
+  if (k >= 3 * kWidth) Blocks::Store(dst + i + 2 * kWidth, x2);
+  Blocks::Store(dst + i + k + 1 - kWidth, last);
+  return i + k;
+}
+
 // Copies src to dst up to its terminator or at most bound bytes, and ends the copy with a
 // terminator; the bytes copied before it. dst + Blocks::kWidth <= src: each block's bytes are read
 // before any store can reach them (a store at dst + i lands below src + i - kWidth + 1).
@@ -90,21 +120,12 @@ TANSEL_COPY_TARGET size_t CopyBlocksFrom(char* dst, const char* src, size_t boun
       // (a few bytes are copied twice, which the distance between dst and src allows).
       i += kWidth - (reinterpret_cast<uintptr_t>(src + i) & (kWidth - 1));
       for (size_t quads = (end - i) / (4 * kWidth); quads > 0; --quads) {
-        auto x0 = Blocks::Load(src + i);
-        auto x1 = Blocks::Load(src + i + kWidth);
-        auto x2 = Blocks::Load(src + i + 2 * kWidth);
-        auto x3 = Blocks::Load(src + i + 3 * kWidth);
-        if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3)))) {
-          // The terminator is in these blocks: the blocks before its own are stored whole, and
-          // the block that ends at the terminator, read before any store, ends the copy.
-          size_t k = Blocks::FirstZero4(x0, x1, x2, x3);
+        decltype(x) x0, x1, x2, x3;
+        if (size_t k = LoadFourBlocks<Blocks>(src + i, x0, x1, x2, x3); k < 4 * kWidth) {
+          // The terminator is in these blocks; in the first, the block that ends at it may start
+          // before src.
           if (k < kWidth) return FinishCopy<Blocks>(dst, src, i, bound, x0, 0, track);
-          auto last = Blocks::Load(src + i + k + 1 - kWidth);
-          Blocks::Store(dst + i, x0);
-          if (k >= 2 * kWidth) Blocks::Store(dst + i + kWidth, x1);
-          if (k >= 3 * kWidth) Blocks::Store(dst + i + 2 * kWidth, x2);
-          Blocks::Store(dst + i + k + 1 - kWidth, last);
-          return i + k;
+          return EndInFourBlocks<Blocks>(dst, src, i, k, x0, x1, x2);
         }
         Blocks::Store(dst + i, x0);
         Blocks::Store(dst + i + kWidth, x1);
@@ -156,12 +177,8 @@ TANSEL_COPY_TARGET size_t LengthWithinBlocksFrom(const char* s, size_t bound, si
   size_t i = start;
   while (bound - i >= kWidth) {
     if (bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth) {
-      auto x0 = Blocks::Load(s + i);
-      auto x1 = Blocks::Load(s + i + kWidth);
-      auto x2 = Blocks::Load(s + i + 2 * kWidth);
-      auto x3 = Blocks::Load(s + i + 3 * kWidth);
-      if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3))))
-        return i + Blocks::FirstZero4(x0, x1, x2, x3);
+      decltype(x) x0, x1, x2, x3;
+      if (size_t k = LoadFourBlocks<Blocks>(s + i, x0, x1, x2, x3); k < 4 * kWidth) return i + k;
       track.Whole4(i, x0, x1, x2, x3);
       i += 4 * kWidth;
     } else {
@@ -192,13 +209,8 @@ TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track&
 // Where the first zero lies in the four blocks at p, or 4 * kWidth when they hold none.
 template <typename Blocks>
 TANSEL_COPY_TARGET inline size_t ZeroInFourBlocks(const char* p) {
-  constexpr size_t kWidth = Blocks::kWidth;
-  auto x0 = Blocks::Load(p);
-  auto x1 = Blocks::Load(p + kWidth);
-  auto x2 = Blocks::Load(p + 2 * kWidth);
-  auto x3 = Blocks::Load(p + 3 * kWidth);
-  if (!Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3)))) return 4 * kWidth;
-  return Blocks::FirstZero4(x0, x1, x2, x3);
+  decltype(Blocks::Load(p)) x0, x1, x2, x3;
+  return LoadFourBlocks<Blocks>(p, x0, x1, x2, x3);
 }
 
 // The length of s: its first block where its page holds one, else the aligned block around s

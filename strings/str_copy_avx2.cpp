@@ -87,17 +87,10 @@ TANSEL_AVX2 int CopyWide(char* dst, const char* src, size_t bound) {
   size_t i = kWidth - (reinterpret_cast<uintptr_t>(src) & (kWidth - 1));
   size_t end = std::min(page, bound);
   for (; end - i >= 4 * kWidth; i += 4 * kWidth) {
-    auto x0 = Blocks::Load(src + i);
-    auto x1 = Blocks::Load(src + i + kWidth);
-    auto x2 = Blocks::Load(src + i + 2 * kWidth);
-    auto x3 = Blocks::Load(src + i + 3 * kWidth);
-    if (Blocks::HasZero(Blocks::Min(Blocks::Min(x0, x1), Blocks::Min(x2, x3)))) {
-      size_t k = Blocks::FirstZero4(x0, x1, x2, x3);
-      if (k >= kWidth) Blocks::Store(dst + i, x0);
-      if (k >= 2 * kWidth) Blocks::Store(dst + i + kWidth, x1);
-      if (k >= 3 * kWidth) Blocks::Store(dst + i + 2 * kWidth, x2);
-      return EndWide(dst, src, i + k);
-    }
+    __m256i x0, x1, x2, x3;
+    // The first block held no terminator, so the block that ends at one starts at src or later.
+    if (size_t k = LoadFourBlocks<Blocks>(src + i, x0, x1, x2, x3); k < 4 * kWidth)
+      return static_cast<int>(EndInFourBlocks<Blocks>(dst, src, i, k, x0, x1, x2));
     Blocks::Store(dst + i, x0);
     Blocks::Store(dst + i + kWidth, x1);
     Blocks::Store(dst + i + 2 * kWidth, x2);
