@@ -1,4 +1,4 @@
-// Collation with ICU. Each setting has one collator, opened on first use and kept until the
+// Collation with ICU. Each setting has its collators, opened on first use and kept until the
 // default locale is changed through Utf8SetDefaultLocale: opening one costs far more than a
 // comparison.
 //
@@ -22,18 +22,20 @@ namespace {
 // latest one is replaced on its next use.
 uint32_t g_localeChanges = 0;
 
-// One cached collator and the count of locale changes when it was opened.
+// One cached collator and the count of locale changes when it was opened; a slot that has held
+// none has a count the library's never reaches (not in four billion changes), so that a current
+// count alone tells a collator is there.
 struct CollatorSlot {
   UCollator* collator = nullptr;
-  uint32_t localeChanges = 0;
+  uint32_t localeChanges = UINT32_MAX;
 };
 
-// Opens the collator of slot for ICU's current default locale at strength, normalisation on or off,
-// replacing the one it held; null when ICU cannot open or set one up (a collator that failed
-// half-way is closed; warnings are no failure). A failure is not remembered, so the next call tries
-// again.
+// Opens the collator of slot for ICU's current default locale at strength, normalisation on, off
+// or as the locale has it (UCOL_DEFAULT), replacing the one it held; null when ICU cannot open or
+// set one up (a collator that failed half-way is closed; warnings are no failure). A failure is not
+// remembered, so the next call tries again.
 [[gnu::noinline]] UCollator* OpenCollator(CollatorSlot& slot, UCollationStrength strength,
-                                          bool normalize) {
+                                          UColAttributeValue normalization) {
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
   if (U_FAILURE(error)) {
@@ -41,7 +43,7 @@ struct CollatorSlot {
     return nullptr;
   }
   ucol_setStrength(collator, strength);
-  if (normalize) ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &error);
+  ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, normalization, &error);
   if (U_FAILURE(error)) {
     ucol_close(collator);
     return nullptr;
@@ -52,17 +54,33 @@ struct CollatorSlot {
   return collator;
 }
 
-// The collator of slot, opened again when the default locale has changed since.
-inline UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength, bool normalize) {
-  if (slot.collator != nullptr && slot.localeChanges == g_localeChanges) [[likely]] {
-    return slot.collator;
-  }
-  return OpenCollator(slot, strength, normalize);
+inline bool IsCurrent(const CollatorSlot& slot) {
+  return slot.localeChanges == g_localeChanges;
 }
 
-CollatorSlot g_charCollator;       // secondary, for single characters
-CollatorSlot g_secondaryCollator;  // secondary, normalising
-CollatorSlot g_tertiaryCollator;   // tertiary, normalising
+// The collator of slot, opened again when the default locale has changed since.
+inline UCollator* CachedCollator(CollatorSlot& slot, UCollationStrength strength,
+                                 UColAttributeValue normalization) {
+  if (IsCurrent(slot)) [[likely]]
+    return slot.collator;
+  return OpenCollator(slot, strength, normalization);
+}
+
+CollatorSlot g_charCollator;  // secondary, for single characters
+
+// A string collation's two collators at its strength: one normalising, for any text, and one that
+// is not, for plain text: ASCII, Latin (U+0080 to U+02FF), Greek and Cyrillic (U+0380 to U+047F).
+// Each of these characters' canonical decompositions starts with a character of combining class 0,
+// so text of them alone is in FCD form, which a collator orders the same without checking it for
+// normalisation: a quarter faster where ICU's own road for Latin text does not serve (Greek and
+// Cyrillic words, the POSIX locale).
+struct StringCollators {
+  UCollationStrength strength;
+  CollatorSlot plain;
+  CollatorSlot normalizing;
+};
+StringCollators g_secondary = {UCOL_SECONDARY, {}, {}};
+StringCollators g_tertiary = {UCOL_TERTIARY, {}, {}};
 
 // ICU's results are the signs themselves.
 static_assert(UCOL_LESS == -1 && UCOL_EQUAL == 0 && UCOL_GREATER == 1);
@@ -81,33 +99,47 @@ inline const char* ComparableOf(const char* s) {
   return length >= 0 ? s : "???";
 }
 
-// ICU's comparison of what a and b compare as; 0 when it fails.
-[[gnu::noinline]] int CollateComparable(UCollator* collator, const char* a, const char* b) {
-  UErrorCode error = U_ZERO_ERROR;
-  UCollationResult result =
-      ucol_strcollUTF8(collator, ComparableOf(a), -1, ComparableOf(b), -1, &error);
-  return U_FAILURE(error) ? 0 : Sign(result);
+// Whether a and b are both short plain words: valid, of ASCII and plain two-byte characters, each
+// one's terminator in its first block (neither null).
+inline bool BothShortPlain(const char* a, const char* b) {
+  auto plainLeads = [](Lanes x) { return LanesWithin<0xC2, 0xCB>(x) | LanesWithin<0xCE, 0xD1>(x); };
+  return ShortTwoByteLength(reinterpret_cast<const unsigned char*>(a), plainLeads) >= 0 &&
+         ShortTwoByteLength(reinterpret_cast<const unsigned char*>(b), plainLeads) >= 0;
 }
 
-// Two short valid words, the daily bread, go to ICU from a function that keeps nothing across the
-// call but the error code; everything else takes the general road.
-int CollateStrings(UCollator* collator, const char* a, const char* b) {
-  if (collator == nullptr) return 0;
-  auto* ua = reinterpret_cast<const unsigned char*>(a);
-  auto* ub = reinterpret_cast<const unsigned char*>(b);
-  if (a == nullptr || b == nullptr || ShortValidLength(ua) < 0 || ShortValidLength(ub) < 0)
-      [[unlikely]] {
-    return CollateComparable(collator, a, b);
-  }
+// ICU's comparison of a and b with collator; 0 when it fails.
+inline int CollateWith(UCollator* collator, const char* a, const char* b) {
   UErrorCode error = U_ZERO_ERROR;
   UCollationResult result = ucol_strcollUTF8(collator, a, -1, b, -1, &error);
   return U_FAILURE(error) ? 0 : Sign(result);
 }
 
+// The general road: opens what needs opening, then compares plain words with the plain collator and
+// everything else as what it compares as, with the normalising one; 0 when no collator can be
+// opened.
+[[gnu::noinline]] int CollateGeneral(StringCollators& collators, const char* a, const char* b) {
+  UCollator* plain = CachedCollator(collators.plain, collators.strength, UCOL_OFF);
+  if (plain != nullptr && BothShortPlain(a, b)) {
+    return CollateWith(plain, a, b);
+  }
+  UCollator* collator = CachedCollator(collators.normalizing, collators.strength, UCOL_ON);
+  return collator != nullptr ? CollateWith(collator, ComparableOf(a), ComparableOf(b)) : 0;
+}
+
+// Two short plain words, the daily bread, go to ICU from a function that keeps nothing across the
+// call but the error code; everything else takes the general road.
+inline int CollateStrings(StringCollators& collators, const char* a, const char* b) {
+  // A null pointer is no short word (it starts a page).
+  if (!IsCurrent(collators.plain) || !BothShortPlain(a, b)) [[unlikely]] {
+    return CollateGeneral(collators, a, b);
+  }
+  return CollateWith(collators.plain.collator, a, b);
+}
+
 }  // namespace
 
 int Utf8CharCompare(const char* a, const char* b) {
-  UCollator* collator = CachedCollator(g_charCollator, UCOL_SECONDARY, false);
+  UCollator* collator = CachedCollator(g_charCollator, UCOL_SECONDARY, UCOL_DEFAULT);
   if (collator == nullptr) return 0;
   char16_t left[3] = {};
   char16_t right[3] = {};
@@ -116,31 +148,12 @@ int Utf8CharCompare(const char* a, const char* b) {
   return Sign(ucol_strcoll(collator, left, -1, right, -1));
 }
 
-namespace {
-
-// Opens slot's collator, then compares: apart from the comparison itself, so that the kept
-// collator's road calls nothing else.
-[[gnu::noinline]] int OpenThenCollate(CollatorSlot& slot, UCollationStrength strength,
-                                      const char* a, const char* b) {
-  return CollateStrings(OpenCollator(slot, strength, true), a, b);
-}
-
-inline int CollateWith(CollatorSlot& slot, UCollationStrength strength, const char* a,
-                       const char* b) {
-  if (slot.collator == nullptr || slot.localeChanges != g_localeChanges) [[unlikely]] {
-    return OpenThenCollate(slot, strength, a, b);
-  }
-  return CollateStrings(slot.collator, a, b);
-}
-
-}  // namespace
-
 int Utf8CollateTertiary(const char* a, const char* b) {
-  return CollateWith(g_tertiaryCollator, UCOL_TERTIARY, a, b);
+  return CollateStrings(g_tertiary, a, b);
 }
 
 int Utf8CollateSecondary(const char* a, const char* b) {
-  return CollateWith(g_secondaryCollator, UCOL_SECONDARY, a, b);
+  return CollateStrings(g_secondary, a, b);
 }
 
 int Utf8SetDefaultLocale(const char* locale) {
