@@ -122,27 +122,36 @@ const bool kConversionsRegistered = [] {
   return true;
 }();
 
-const std::vector<std::string>& Words() {
-  static const std::vector<std::string> words = [] {
-    std::vector<std::string> syllables = {"re", "su", "m\xC3\xA9", "co", "te", "c\xC3\xB4",
-                                          "Ma", "na", "\xC3\xA9t", "Ab", "ri", "ss"};
-    std::mt19937 random(9);
-    std::vector<std::string> out;
-    for (int i = 0; i < 512; ++i) {
-      std::string word;
-      for (int n = 2 + random() % 4; n > 0; --n) word += syllables[random() % syllables.size()];
-      out.push_back(word);
-    }
-    return out;
-  }();
+// Words of two to five syllables drawn with a fixed seed.
+std::vector<std::string> WordsOf(const std::vector<std::string>& syllables) {
+  std::mt19937 random(9);
+  std::vector<std::string> out;
+  for (int i = 0; i < 512; ++i) {
+    std::string word;
+    for (int n = 2 + random() % 4; n > 0; --n) word += syllables[random() % syllables.size()];
+    out.push_back(word);
+  }
+  return out;
+}
+
+// Latin words (ICU's own fast road for Latin text serves them) and Cyrillic ones (its general
+// road), up to 15 bytes.
+const std::vector<std::string>& LatinWords() {
+  static const auto words = WordsOf({"re", "su", "m\xC3\xA9", "co", "te", "c\xC3\xB4", "Ma", "na",
+                                     "\xC3\xA9t", "Ab", "ri", "ss"});
+  return words;
+}
+const std::vector<std::string>& CyrillicWords() {
+  static const auto words = WordsOf(
+      {"\xD0\xB0", "\xD0\xBA\xD0\xBE", "\xD1\x91", "\xD0\xA2", "\xD0\xBB\xD0\xB8", "\xD1\x8F"});
   return words;
 }
 
 // The library's collation beside its peer, one collator with the same settings, kept, comparing
 // the UTF-8 directly; the two in alternation over the same pairs of words.
 template <int (*Collate)(const char*, const char*)>
-void BM_Collate(benchmark::State& state, UCollationStrength strength) {
-  const auto& words = Words();
+void BM_Collate(benchmark::State& state, UCollationStrength strength,
+                const std::vector<std::string>& words) {
   UErrorCode error = U_ZERO_ERROR;
   UCollator* collator = ucol_open(nullptr, &error);
   ucol_setStrength(collator, strength);
@@ -163,12 +172,16 @@ void BM_Collate(benchmark::State& state, UCollationStrength strength) {
 }
 
 void BM_CollateSecondary(benchmark::State& state) {
-  BM_Collate<Utf8CollateSecondary>(state, UCOL_SECONDARY);
+  BM_Collate<Utf8CollateSecondary>(state, UCOL_SECONDARY, LatinWords());
 }
 void BM_CollateTertiary(benchmark::State& state) {
-  BM_Collate<Utf8CollateTertiary>(state, UCOL_TERTIARY);
+  BM_Collate<Utf8CollateTertiary>(state, UCOL_TERTIARY, LatinWords());
+}
+void BM_CollateCyrillic(benchmark::State& state) {
+  BM_Collate<Utf8CollateTertiary>(state, UCOL_TERTIARY, CyrillicWords());
 }
 BENCHMARK(BM_CollateSecondary)->Name("Utf8CollateSecondary=ucol_strcollUTF8/words");
 BENCHMARK(BM_CollateTertiary)->Name("Utf8CollateTertiary=ucol_strcollUTF8/words");
+BENCHMARK(BM_CollateCyrillic)->Name("Utf8CollateTertiary=ucol_strcollUTF8/Cyrillic words");
 
 }  // namespace
