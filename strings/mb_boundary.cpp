@@ -30,11 +30,15 @@ int Utf8Owner(const char* s, int pos) {
 
 // Where text cut at pos, which lies inside it, has to end so as not to split a character: pos, or
 // the start of the character pos lies in. Looks back only as far as the characters around pos.
-int CutInside(const char* s, int pos, int enc) {
-  if (enc == kDialogUtf8) return Utf8Owner(s, pos);
-  const LeadTrailTable* table = StepperFor(enc).table;
+int CutInside(const char* s, int pos, const Stepper& st) {
+  if (st.utf8) return Utf8Owner(s, pos);
+  const LeadTrailTable* table = st.table;
   if (table == nullptr || !table->trail[Byte(s[pos])]) return pos;
   return DoubleByteBoundary(table, s, s + pos) ? pos : pos - 1;
+}
+
+int CutInside(const char* s, int pos, int enc) {
+  return CutInside(s, pos, StepperFor(enc));
 }
 
 // The length of s, or room when s is longer. Short rooms, the formatter's daily bread, are counted
@@ -119,7 +123,8 @@ void MbTruncate(char* s, int n, int enc) {
     s[0] = 0;
     return;
   }
-  const LeadTrailTable* table = StepperFor(enc).table;
+  Stepper st = StepperFor(enc);
+  const LeadTrailTable* table = st.table;
   if (n > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), s)) {
     // The pass that measures notes where the last run of bytes that may both lead and trail
     // begins, as MbCopyN's copy does.
@@ -130,14 +135,15 @@ void MbTruncate(char* s, int n, int enc) {
     return;
   }
   if (!InsideText(s, n)) return;  // nothing to cut; a zero there could land past the buffer
-  s[CutInside(s, n, enc)] = 0;
+  s[CutInside(s, n, st)] = 0;
 }
 
 int MbCopyN(char* dst, const char* src, int size, int enc) {
   if (dst == nullptr || size <= 0) return 0;
   src = OrEmpty(src);
   int room = size - 1;
-  const LeadTrailTable* table = StepperFor(enc).table;
+  Stepper st = StepperFor(enc);
+  const LeadTrailTable* table = st.table;
   if (room > 32 && table != nullptr && StartsWithRun(PairBytesFor(table), src) &&
       CopiesBelow(dst, src, static_cast<size_t>(size))) {
     // The copy notes where the last run of bytes that may both lead and trail begins.
@@ -153,7 +159,7 @@ int MbCopyN(char* dst, const char* src, int size, int enc) {
     // worked out on src afterwards (the copy left it as it was) and ends the copy there.
     int n = StrCopyN(dst, src, size);
     if (n < room || src[room] == 0) return n;
-    int cut = CutInside(src, room, enc);
+    int cut = CutInside(src, room, st);
     dst[cut] = 0;
     return cut;
   }

@@ -73,12 +73,18 @@ inline PairBytes PairBytesOf(const LeadTrailTable* table) {
 
 // The PairBytes of the table of dialog encoding 1 to 4, worked out once.
 inline const PairBytes& PairBytesFor(const LeadTrailTable* table) {
-  static const PairBytes kPairs[4] = {
-      PairBytesOf(EncLeadTrailTable(1)), PairBytesOf(EncLeadTrailTable(2)),
-      PairBytesOf(EncLeadTrailTable(3)), PairBytesOf(EncLeadTrailTable(4))};
-  static const PairBytes kNone{0, {0, 0}, {0, 0}};
-  ptrdiff_t index = table - EncLeadTrailTable(0);  // the tables are one array
-  return index >= 1 && index <= 4 ? kPairs[index - 1] : kNone;
+  // The tables are one array; its start is kept beside their pairs, so that no call is needed.
+  struct Pairs {
+    const LeadTrailTable* tables;
+    PairBytes of[6];  // none for HostRoman (0) and UTF-8 (5)
+  };
+  static const Pairs kPairs = [] {
+    Pairs pairs{EncLeadTrailTable(0), {}};
+    for (int i = 1; i <= 4; ++i) pairs.of[i] = PairBytesOf(EncLeadTrailTable(i));
+    return pairs;
+  }();
+  ptrdiff_t index = table - kPairs.tables;
+  return kPairs.of[index >= 1 && index <= 4 ? index : 0];
 }
 
 constexpr int kPairBlock = 64;

@@ -148,54 +148,89 @@ struct WideRunTrack {
   }
 };
 
-// Four blocks at a time for the passes that note the run: one test of the four for a byte outside
-// r's one range, a terminator included (it lies below the range), through their smallest byte
-// below its first or their largest above its last. The copy's zero test comes with it, so a long
-// run costs little more than a plain copy.
-struct WideQuadTest {
+// Eight blocks at a time for the passes that note the run: one test of the eight for a byte
+// outside r's one range, a terminator included (it lies below the range), through their smallest
+// byte below its first or their largest above its last. The copy's zero test comes with it, so a
+// long run costs little more than a plain copy.
+struct WideRunTest {
+  static constexpr size_t kBlocks = 8;
   __m256i first, last;
 
-  TANSEL_AVX2 explicit WideQuadTest(const PairRanges& r)
+  TANSEL_AVX2 explicit WideRunTest(const PairRanges& r)
       : first(_mm256_set1_epi8(static_cast<char>(r.first[0]))),
         last(_mm256_set1_epi8(static_cast<char>(r.last[0]))) {}
 
-  // Reads the four blocks at p (the bytes from offset i of the text) into x and notes them in
-  // track; false, noting nothing, when they hold the terminator.
-  TANSEL_AVX2 bool Take(const char* p, size_t i, WideRunTrack& track, __m256i x[4]) const {
+  // Reads the blocks at p (the bytes from offset i of the text) into x and notes them in track;
+  // false, noting nothing, when they hold the terminator.
+  TANSEL_AVX2 bool Take(const char* p, size_t i, WideRunTrack& track, __m256i x[kBlocks]) const {
     constexpr size_t kWidth = WideCopyBlocks::kWidth;
-    for (size_t k = 0; k < 4; ++k) x[k] = WideCopyBlocks::Load(p + k * kWidth);
-    __m256i least = _mm256_min_epu8(_mm256_min_epu8(x[0], x[1]), _mm256_min_epu8(x[2], x[3]));
-    __m256i most = _mm256_max_epu8(_mm256_max_epu8(x[0], x[1]), _mm256_max_epu8(x[2], x[3]));
+    for (size_t k = 0; k < kBlocks; ++k) x[k] = WideCopyBlocks::Load(p + k * kWidth);
+    // Trees, not chains: the blocks are taken in parallel.
+    __m256i least =
+        _mm256_min_epu8(_mm256_min_epu8(_mm256_min_epu8(x[0], x[1]), _mm256_min_epu8(x[2], x[3])),
+                        _mm256_min_epu8(_mm256_min_epu8(x[4], x[5]), _mm256_min_epu8(x[6], x[7])));
+    __m256i most =
+        _mm256_max_epu8(_mm256_max_epu8(_mm256_max_epu8(x[0], x[1]), _mm256_max_epu8(x[2], x[3])),
+                        _mm256_max_epu8(_mm256_max_epu8(x[4], x[5]), _mm256_max_epu8(x[6], x[7])));
     __m256i out = _mm256_or_si256(_mm256_subs_epu8(first, least), _mm256_subs_epu8(most, last));
     if (_mm256_testz_si256(out, out) != 0) return true;
     if (WideCopyBlocks::HasZero(least)) return false;
-    track.run = i + 4 * kWidth;
+    track.run = i + kBlocks * kWidth;
     return true;
   }
 };
 
-// The copy that notes the run: aligned runs of four blocks up to the page end or the bound, each
-// tested once for a byte outside the range; the shared loop, tracking every block, takes the
-// first block, the four blocks that hold the terminator, and the rest.
+// Runs of blocks from offset i (a block boundary of s) on, page by page while the bound is a run
+// away or more: eight blocks tested at once, then single blocks up to the page end, which they
+// meet exactly. Stops before the blocks that hold the terminator, and returns the offset reached;
+// each run is handed to takeRun, each single block to take (false: the terminator is there,
+// nothing taken).
+template <typename TakeRun, typename Take>
+TANSEL_AVX2 inline size_t RunOfBlocks(const char* s, size_t bound, size_t i, TakeRun takeRun,
+                                      Take take) {
+  constexpr size_t kRun = WideRunTest::kBlocks * WideCopyBlocks::kWidth;
+  while (bound - i >= kRun) {
+    size_t end = i + std::min(PageRest(s + i), bound - i);
+    for (; end - i >= kRun; i += kRun) {
+      if (!takeRun(i)) return i;
+    }
+    for (; end - i >= WideCopyBlocks::kWidth; i += WideCopyBlocks::kWidth) {
+      if (!take(i)) return i;
+    }
+  }
+  return i;
+}
+
+// The copy that notes the run: the first block, then runs of blocks (RunOfBlocks); the shared
+// loop, tracking every block, takes the blocks that hold the terminator and the rest.
 TANSEL_AVX2 int CopyWideNotingRun(char* dst, const char* src, size_t bound, const PairRanges& r,
                                   size_t* run) {
   using Blocks = WideCopyBlocks;
   constexpr size_t kWidth = Blocks::kWidth;
   WideRunTrack track(r);
   size_t i = 0;
-  size_t page = PageRest(src);
-  if (page >= kWidth && bound >= kWidth) {
+  if (PageRest(src) >= kWidth && bound >= kWidth) {
     __m256i x = Blocks::Load(src);
     if (!Blocks::HasZero(x)) {
       Blocks::Store(dst, x);
       track.Whole(0, x);
-      i = kWidth - (reinterpret_cast<uintptr_t>(src) & (kWidth - 1));
-      const WideQuadTest test(r);
-      __m256i quad[4];
-      for (size_t end = std::min(page, bound); end - i >= 4 * kWidth; i += 4 * kWidth) {
-        if (!test.Take(src + i, i, track, quad)) break;
-        for (size_t k = 0; k < 4; ++k) Blocks::Store(dst + i + k * kWidth, quad[k]);
-      }
+      const WideRunTest test(r);
+      i = RunOfBlocks(
+          src, bound, kWidth - (reinterpret_cast<uintptr_t>(src) & (kWidth - 1)),
+          [&](size_t k) TANSEL_AVX2 {
+            __m256i run[WideRunTest::kBlocks];
+            if (!test.Take(src + k, k, track, run)) return false;
+            for (size_t q = 0; q < WideRunTest::kBlocks; ++q)
+              Blocks::Store(dst + k + q * kWidth, run[q]);
+            return true;
+          },
+          [&](size_t k) TANSEL_AVX2 {
+            __m256i y = Blocks::Load(src + k);
+            if (Blocks::HasZero(y)) return false;
+            Blocks::Store(dst + k, y);
+            track.Whole(k, y);
+            return true;
+          });
     }
   }
   size_t n = CopyBlocksFrom<WideCopyBlocks>(dst, src, bound, i, track);
@@ -203,8 +238,8 @@ TANSEL_AVX2 int CopyWideNotingRun(char* dst, const char* src, size_t bound, cons
   return static_cast<int>(n);
 }
 
-// The measuring pass that notes the run, in the same way: the aligned block around s, then aligned
-// runs of four blocks while the page and the bound hold them, then the shared loop.
+// The measuring pass that notes the run, in the same way: the aligned block around s, then runs of
+// blocks, then the shared loop.
 TANSEL_AVX2 size_t LengthWideNotingRun(const char* s, size_t bound, const PairRanges& r,
                                        size_t* run) {
   using Blocks = WideCopyBlocks;
@@ -218,11 +253,19 @@ TANSEL_AVX2 size_t LengthWideNotingRun(const char* s, size_t bound, const PairRa
     *run = track.run;
     return i;
   }
-  const WideQuadTest test(r);
-  __m256i quad[4];
-  for (; bound - i >= 4 * kWidth && PageRest(s + i) >= 4 * kWidth; i += 4 * kWidth) {
-    if (!test.Take(s + i, i, track, quad)) break;
-  }
+  const WideRunTest test(r);
+  i = RunOfBlocks(
+      s, bound, i,
+      [&](size_t k) TANSEL_AVX2 {
+        __m256i run[WideRunTest::kBlocks];
+        return test.Take(s + k, k, track, run);
+      },
+      [&](size_t k) TANSEL_AVX2 {
+        __m256i y = Blocks::Load(s + k);
+        if (Blocks::HasZero(y)) return false;
+        track.Whole(k, y);
+        return true;
+      });
   size_t n = LengthWithinBlocksFrom<WideCopyBlocks>(s, bound, i, track);
   *run = track.run;
   return n;
