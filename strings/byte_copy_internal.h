@@ -32,6 +32,12 @@ size_t LengthNotingRun(const char* s, size_t bound, const PairRanges& r, size_t*
 
 // The AVX2 path, or null where this build has none (another architecture).
 const ByteCopyCode* Avx2ByteCopyCode();
+// The AVX2 path with its runs of double-byte characters in 64-byte blocks (AVX-512 byte
+// instructions), or null where this build has none.
+const ByteCopyCode* Avx512ByteCopyCode();
 
 // Whether the copies run the wider path in this process.
 bool ByteCopyUsesWidePath();
+
+// The path the copies run in this process.
+const ByteCopyCode* ByteCopyChosenCode();

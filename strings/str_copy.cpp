@@ -139,6 +139,8 @@ constexpr ByteCopyCode kBaselineCode = {CopyBaseline, LengthBaseline, CopyBaseli
                                         LengthBaselineNotingRun};
 
 const ByteCopyCode* ChooseCode() {
+  const ByteCopyCode* widest = Avx512ByteCopyCode();
+  if (widest != nullptr && CpuRunsAvx512Bytes()) return widest;
   const ByteCopyCode* wide = Avx2ByteCopyCode();
   return wide != nullptr && CpuRunsAvx2() ? wide : &kBaselineCode;
 }
@@ -220,9 +222,13 @@ size_t LengthNotingRun(const char* s, size_t bound, const PairRanges& r, size_t*
   return g_code.load(std::memory_order_relaxed)->lengthNotingRun(s, bound, r, run);
 }
 
-bool ByteCopyUsesWidePath() {
+const ByteCopyCode* ByteCopyChosenCode() {
   if (g_code.load(std::memory_order_relaxed) == &kChoosingCode) Chosen();
-  return g_code.load(std::memory_order_relaxed) != &kBaselineCode;
+  return g_code.load(std::memory_order_relaxed);
+}
+
+bool ByteCopyUsesWidePath() {
+  return ByteCopyChosenCode() != &kBaselineCode;
 }
 
 int StrLength(const char* s) {

@@ -4,3 +4,7 @@
 const ByteCopyCode* Avx2ByteCopyCode() {
   return nullptr;
 }
+
+const ByteCopyCode* Avx512ByteCopyCode() {
+  return nullptr;
+}

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "encoding/dialog_encoding.h"
+#include "strings/byte_copy_internal.h"
 #include "strings/format.h"
 #include "strings/multibyte.h"
 #include "strings/utf8.h"
@@ -394,6 +396,27 @@ TEST(DoubleByteRuns, CutsMatchSteppingFromTheStart) {
         if (HasFailure()) return;
       }
     }
+  }
+}
+
+// The passes over runs of double-byte characters run the widest path that TANSEL_CPU_BASELINE
+// allows and the processor offers: these cases run once on each (CTest names baseline.*, avx2.*).
+TEST(DoubleByteRuns, TakeTheWidestPathAllowed) {
+  const char* limit = std::getenv("TANSEL_CPU_BASELINE");
+  const ByteCopyCode* chosen = ByteCopyChosenCode();
+  if (limit == nullptr) {
+    if (__builtin_cpu_supports("avx512bw") && Avx512ByteCopyCode() != nullptr) {
+      EXPECT_EQ(chosen, Avx512ByteCopyCode());
+    } else if (__builtin_cpu_supports("avx2") && Avx2ByteCopyCode() != nullptr) {
+      EXPECT_EQ(chosen, Avx2ByteCopyCode());
+    }
+  } else if (std::strcmp(limit, "avx2") == 0) {
+    EXPECT_NE(chosen, Avx512ByteCopyCode());
+    if (__builtin_cpu_supports("avx2") && Avx2ByteCopyCode() != nullptr) {
+      EXPECT_EQ(chosen, Avx2ByteCopyCode());
+    }
+  } else if (std::strcmp(limit, "1") == 0) {
+    EXPECT_FALSE(ByteCopyUsesWidePath());
   }
 }
 
