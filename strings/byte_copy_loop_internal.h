@@ -195,15 +195,25 @@ TANSEL_COPY_TARGET size_t LengthWithinBlocksFrom(const char* s, size_t bound, si
   return i + n;
 }
 
+// LengthInFirstBlock reads the aligned block around s: the length, or bound, when *ended says it
+// ends there; else the offset of the next block boundary, where LengthWithinBlocksFrom goes on.
 template <typename Blocks, typename Track>
-TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track& track) {
+TANSEL_COPY_TARGET inline size_t LengthInFirstBlock(const char* s, size_t bound, Track& track,
+                                                    bool* ended) {
   constexpr size_t kWidth = Blocks::kWidth;
   auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
   auto x = Blocks::Load(s - misaligned);
   size_t n = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
   track.Part(0, x, misaligned, n);
-  if (n < kWidth - misaligned) return n;
-  return LengthWithinBlocksFrom<Blocks>(s, bound, n, track);
+  *ended = n < kWidth - misaligned;
+  return n;
+}
+
+template <typename Blocks, typename Track>
+TANSEL_COPY_TARGET size_t LengthWithinBlocks(const char* s, size_t bound, Track& track) {
+  bool ended = false;
+  size_t n = LengthInFirstBlock<Blocks>(s, bound, track, &ended);
+  return ended ? n : LengthWithinBlocksFrom<Blocks>(s, bound, n, track);
 }
 
 // Where the first zero lies in the four blocks at p, or 4 * kWidth when they hold none.

@@ -97,10 +97,10 @@ struct WideRunTest {
       : first(_mm256_set1_epi8(static_cast<char>(r.first[0]))),
         last(_mm256_set1_epi8(static_cast<char>(r.last[0]))) {}
 
-  // Reads the blocks at p (the bytes from offset i of the text) into x and notes them in track;
-  // false, noting nothing, when they hold the terminator.
   TANSEL_AVX2 static void Store(char* p, __m256i v) { WideCopyBlocks::Store(p, v); }
 
+  // Reads the blocks at p (the bytes from offset i of the text) into x and notes them in track;
+  // false, noting nothing, when they hold the terminator.
   TANSEL_AVX2 bool Take(const char* p, size_t i, WideRunTrack& track, __m256i x[kBlocks]) const {
     for (size_t k = 0; k < kBlocks; ++k) x[k] = WideCopyBlocks::Load(p + k * kWidth);
     // Trees, not chains: the blocks are taken in parallel.
@@ -194,13 +194,10 @@ template <typename RunTest>
 TANSEL_COPY_TARGET size_t LengthNotingRunIn(const char* s, size_t bound, const PairRanges& r,
                                             size_t* run) {
   using Blocks = WideCopyBlocks;
-  constexpr size_t kWidth = Blocks::kWidth;
   WideRunTrack track(r);
-  auto misaligned = static_cast<size_t>(reinterpret_cast<uintptr_t>(s) & (kWidth - 1));
-  auto x = Blocks::Load(s - misaligned);
-  size_t i = std::min(Blocks::FirstZero(x, misaligned) - misaligned, bound);
-  track.Part(0, x, misaligned, i);
-  if (i < kWidth - misaligned) {
+  bool ended = false;
+  size_t i = LengthInFirstBlock<Blocks>(s, bound, track, &ended);
+  if (ended) {
     *run = track.run;
     return i;
   }

@@ -114,26 +114,35 @@ inline int CollateWith(UCollator* collator, const char* a, const char* b) {
   return U_FAILURE(error) ? 0 : Sign(result);
 }
 
-// The general road: opens what needs opening, then compares plain words with the plain collator and
-// everything else as what it compares as, with the normalising one; 0 when no collator can be
+// The general road: what a and b compare as, with the normalising collator; 0 when it cannot be
 // opened.
 [[gnu::noinline]] int CollateGeneral(StringCollators& collators, const char* a, const char* b) {
-  UCollator* plain = CachedCollator(collators.plain, collators.strength, UCOL_OFF);
-  if (plain != nullptr && BothShortPlain(a, b)) {
-    return CollateWith(plain, a, b);
-  }
   UCollator* collator = CachedCollator(collators.normalizing, collators.strength, UCOL_ON);
   return collator != nullptr ? CollateWith(collator, ComparableOf(a), ComparableOf(b)) : 0;
 }
 
+int OpenThenCollate(StringCollators& collators, const char* a, const char* b);
+
 // Two short plain words, the daily bread, go to ICU from a function that keeps nothing across the
 // call but the error code; everything else takes the general road.
 inline int CollateStrings(StringCollators& collators, const char* a, const char* b) {
+  if (!IsCurrent(collators.plain)) [[unlikely]] {
+    return OpenThenCollate(collators, a, b);
+  }
   // A null pointer is no short word (it starts a page).
-  if (!IsCurrent(collators.plain) || !BothShortPlain(a, b)) [[unlikely]] {
+  if (!BothShortPlain(a, b)) [[unlikely]] {
     return CollateGeneral(collators, a, b);
   }
   return CollateWith(collators.plain.collator, a, b);
+}
+
+// Opens the plain collator, then compares (on the general road when it cannot be opened): apart
+// from the comparison, so that the kept collator's road calls nothing else.
+[[gnu::noinline]] int OpenThenCollate(StringCollators& collators, const char* a, const char* b) {
+  if (OpenCollator(collators.plain, collators.strength, UCOL_OFF) == nullptr) {
+    return CollateGeneral(collators, a, b);
+  }
+  return CollateStrings(collators, a, b);
 }
 
 }  // namespace
